@@ -1,0 +1,62 @@
+# How the Windows programs of the project are compiled and linked.
+
+find_library(ZLIB_STATIC NAMES libz.a REQUIRED)
+
+set(VELMORANT_WARNINGS -Wall -Wextra -Werror)
+
+# The setup program and the product's programs: small, no exceptions or RTTI, one file that
+# imports only system DLLs.
+function(velmorant_program_options target)
+  target_compile_options(${target} PRIVATE ${VELMORANT_WARNINGS}
+    $<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions -fno-rtti>
+    -ffunction-sections -fdata-sections)
+endfunction()
+
+function(velmorant_static_link target)
+  target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++
+    -Wl,--gc-sections $<$<CONFIG:MinSizeRel,Release>:-s>)
+endfunction()
+
+# add_payload(name MANIFEST file.in DEPENDS ...): runs the generator on a manifest whose
+# source paths may use generator expressions and @CMAKE_CURRENT_SOURCE_DIR@; makes an object
+# library <name> holding the table and its chunks.
+function(add_payload name)
+  cmake_parse_arguments(PAYLOAD "" "MANIFEST;TABLE_NAME;BLOB_SYMBOL" "DEPENDS" ${ARGN})
+  if(NOT PAYLOAD_TABLE_NAME)
+    set(PAYLOAD_TABLE_NAME payloadTable)
+  endif()
+  if(NOT PAYLOAD_BLOB_SYMBOL)
+    set(PAYLOAD_BLOB_SYMBOL ${name}Blob)
+  endif()
+  set(CMAKE_CURRENT_SOURCE_DIR ${CMAKE_SOURCE_DIR})
+  set(dir ${CMAKE_BINARY_DIR}/payloads/${name})
+  file(MAKE_DIRECTORY ${dir})
+  configure_file(${PAYLOAD_MANIFEST} ${dir}/manifest.in @ONLY)
+  file(GENERATE OUTPUT ${dir}/${name}.manifest INPUT ${dir}/manifest.in)
+  add_custom_command(
+    OUTPUT ${dir}/${name}.cpp ${dir}/${name}.S ${dir}/${name}.bin
+    COMMAND ${PAYLOADGEN} --manifest ${dir}/${name}.manifest --output-dir ${dir} --base ${name}
+            --table-name ${PAYLOAD_TABLE_NAME} --blob-symbol ${PAYLOAD_BLOB_SYMBOL}
+    DEPENDS ${PAYLOADGEN} hosttools ${dir}/${name}.manifest ${PAYLOAD_DEPENDS}
+    COMMENT "Packing the payload ${name}"
+    VERBATIM)
+  add_library(${name} OBJECT ${dir}/${name}.cpp ${dir}/${name}.S)
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
+  target_compile_options(${name} PRIVATE ${VELMORANT_WARNINGS})
+  # The assembler reads the chunk file itself: rebuild the object when it changes.
+  set_source_files_properties(${dir}/${name}.S PROPERTIES OBJECT_DEPENDS ${dir}/${name}.bin)
+endfunction()
+
+# add_setup_program(name SETTINGS file.cpp PAYLOAD payloadLibrary): one setup program.
+function(add_setup_program name)
+  cmake_parse_arguments(SETUP "" "SETTINGS;PAYLOAD;OUTPUT_NAME" "" ${ARGN})
+  add_executable(${name} WIN32 ${CMAKE_SOURCE_DIR}/setup/winMain.cpp ${SETUP_SETTINGS}
+    ${CMAKE_SOURCE_DIR}/resources/setup.rc $<TARGET_OBJECTS:${SETUP_PAYLOAD}>)
+  velmorant_program_options(${name})
+  velmorant_static_link(${name})
+  target_link_libraries(${name} PRIVATE setupcore)
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
+  if(SETUP_OUTPUT_NAME)
+    set_target_properties(${name} PROPERTIES OUTPUT_NAME ${SETUP_OUTPUT_NAME})
+  endif()
+endfunction()

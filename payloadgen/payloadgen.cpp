@@ -1,0 +1,411 @@
+// payloadgen: turns the product's files into the setup program's compiled-in payload.
+//
+// Input: a manifest, one file per line, fields separated by tabs:
+//     <stored name> TAB <source file> TAB <time, seconds since 1970 UTC>
+// Blank lines and lines starting with '#' are ignored.
+//
+// Output, in the output folder:
+//     <base>.bin  the chunks' zlib streams, back to back
+//     <base>.S    an assembler unit that pulls <base>.bin in with .incbin under one symbol
+//     <base>.cpp  the PayloadTable, pointing into that symbol
+// The chunk bytes never pass through the C++ compiler, so building a large payload takes
+// time linear in its size. The same inputs always give byte-identical outputs.
+#include <zlib.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <climits>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+const size_t kChunkLimit = 32000;       // the extraction's output buffer
+const size_t kDestinationSize = 1024;   // the extraction's path buffer, NUL included
+const size_t kLongestSystemDirectory = 259;  // MAX_PATH less its NUL
+const char kSystemPrefix[] = "SYSTEM";
+
+struct Options {
+    std::string manifest;
+    std::string outputDirectory;
+    std::string base = "payloadData";
+    std::string tableName = "payloadTable";
+    std::string blobSymbol = "payloadBlob";
+    size_t pieceSize = 30000;
+    unsigned threads = 0;
+};
+
+struct Entry {
+    std::string storedName;
+    std::string source;
+    int32_t time = 0;
+    int line = 0;
+};
+
+struct FileChunks {
+    std::vector<uint64_t> offsets;  // into the blob
+    std::vector<uint32_t> sizes;
+};
+
+[[noreturn]] void fail(const std::string &message)
+{
+    std::fprintf(stderr, "payloadgen: %s\n", message.c_str());
+    std::exit(1);
+}
+
+void usage()
+{
+    std::fprintf(stderr,
+                 "usage: payloadgen --manifest FILE --output-dir DIR [--base NAME]\n"
+                 "                  [--table-name NAME] [--blob-symbol NAME]\n"
+                 "                  [--piece-size BYTES] [--threads N]\n");
+    std::exit(2);
+}
+
+bool parseNumber(const std::string &text, long long low, long long high, long long &value)
+{
+    if (text.empty())
+        return false;
+    errno = 0;
+    char *end = nullptr;
+    long long parsed = std::strtoll(text.c_str(), &end, 10);
+    if (errno != 0 || *end != '\0' || parsed < low || parsed > high)
+        return false;
+    value = parsed;
+    return true;
+}
+
+bool isIdentifier(const std::string &name)
+{
+    if (name.empty() || !(std::isalpha((unsigned char)name[0]) || name[0] == '_'))
+        return false;
+    for (char c : name)
+        if (!(std::isalnum((unsigned char)c) || c == '_'))
+            return false;
+    return true;
+}
+
+Options parseOptions(int argc, char **argv)
+{
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        std::string flag = argv[i];
+        if (i + 1 >= argc)
+            usage();
+        std::string value = argv[++i];
+        long long number = 0;
+        if (flag == "--manifest")
+            options.manifest = value;
+        else if (flag == "--output-dir")
+            options.outputDirectory = value;
+        else if (flag == "--base")
+            options.base = value;
+        else if (flag == "--table-name")
+            options.tableName = value;
+        else if (flag == "--blob-symbol")
+            options.blobSymbol = value;
+        else if (flag == "--piece-size" && parseNumber(value, 1, INT32_MAX, number))
+            options.pieceSize = (size_t)number;
+        else if (flag == "--threads" && parseNumber(value, 1, 64, number))
+            options.threads = (unsigned)number;
+        else
+            usage();
+    }
+    if (options.manifest.empty() || options.outputDirectory.empty())
+        usage();
+    if (!isIdentifier(options.tableName) || !isIdentifier(options.blobSymbol))
+        fail("table and blob names must be C identifiers");
+    if (options.threads == 0)
+        options.threads = std::max(1u, std::min(8u, std::thread::hardware_concurrency()));
+    return options;
+}
+
+bool hasSystemPrefix(const std::string &name)
+{
+    return name.size() >= 7 && name.compare(0, 6, kSystemPrefix) == 0 &&
+           (name[6] == '/' || name[6] == '\\');
+}
+
+// The longest destination path the extraction can build for this name, NUL included.
+size_t destinationSize(const std::string &name)
+{
+    if (hasSystemPrefix(name))
+        return kLongestSystemDirectory + 1 + (name.size() - 7) + 1;
+    return name.size() + 1;
+}
+
+std::vector<Entry> readManifest(const std::string &path)
+{
+    FILE *file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr)
+        fail("cannot read the manifest '" + path + "': " + std::strerror(errno));
+    std::vector<Entry> entries;
+    std::set<std::string> seen;
+    std::string line;
+    int lineNumber = 0;
+    int c;
+    bool more = true;
+    while (more) {
+        c = std::fgetc(file);
+        if (c != EOF && c != '\n') {
+            line.push_back((char)c);
+            continue;
+        }
+        more = c != EOF;
+        ++lineNumber;
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        std::string where = path + ":" + std::to_string(lineNumber) + ": ";
+        if (line.empty() || line[0] == '#') {
+            line.clear();
+            continue;
+        }
+        std::vector<std::string> fields;
+        size_t start = 0;
+        for (;;) {
+            size_t tab = line.find('\t', start);
+            fields.push_back(line.substr(start, tab - start));
+            if (tab == std::string::npos)
+                break;
+            start = tab + 1;
+        }
+        if (fields.size() != 3)
+            fail(where + "expected <stored name> TAB <source file> TAB <time>");
+        Entry entry;
+        entry.storedName = fields[0];
+        entry.source = fields[1];
+        entry.line = lineNumber;
+        long long time = 0;
+        if (!parseNumber(fields[2], INT32_MIN, INT32_MAX, time))
+            fail(where + "the time '" + fields[2] + "' is not a signed 32-bit number of seconds");
+        entry.time = (int32_t)time;
+        if (entry.storedName.empty())
+            fail(where + "the stored name is empty");
+        if (destinationSize(entry.storedName) > kDestinationSize)
+            fail(where + "the stored name '" + entry.storedName.substr(0, 40) +
+                 "...' would not fit the 1024-byte destination path");
+        if (!seen.insert(entry.storedName).second)
+            fail(where + "the stored name '" + entry.storedName + "' is listed twice");
+        entries.push_back(entry);
+        line.clear();
+    }
+    std::fclose(file);
+    return entries;
+}
+
+// Compresses pieces [first, first + count) of data on several threads; each piece alone.
+std::vector<std::vector<unsigned char>> compressPieces(const std::vector<unsigned char> &data,
+                                                       size_t pieceSize, unsigned threads)
+{
+    size_t count = (data.size() + pieceSize - 1) / pieceSize;
+    std::vector<std::vector<unsigned char>> streams(count);
+    std::vector<int> results(count, Z_OK);
+    auto work = [&](size_t firstPiece) {
+        for (size_t piece = firstPiece; piece < count; piece += threads) {
+            size_t offset = piece * pieceSize;
+            size_t length = std::min(pieceSize, data.size() - offset);
+            uLongf streamLength = compressBound((uLong)length);
+            streams[piece].resize(streamLength);
+            results[piece] = compress2(streams[piece].data(), &streamLength, data.data() + offset,
+                                       (uLong)length, Z_DEFAULT_COMPRESSION);
+            streams[piece].resize(streamLength);
+        }
+    };
+    std::vector<std::thread> pool;
+    for (unsigned t = 1; t < threads && t < count; ++t)
+        pool.emplace_back(work, t);
+    work(0);
+    for (std::thread &thread : pool)
+        thread.join();
+    for (int result : results)
+        if (result != Z_OK)
+            fail("zlib could not compress a piece (error " + std::to_string(result) + ")");
+    return streams;
+}
+
+// Every stream must inflate, alone, to exactly its piece and fit the extraction's buffer.
+void verifyStream(const Entry &entry, size_t piece, const std::vector<unsigned char> &stream,
+                  const unsigned char *original, size_t length)
+{
+    if (length > kChunkLimit)
+        fail("'" + entry.storedName + "' chunk " + std::to_string(piece) + " would inflate to " +
+             std::to_string(length) + " bytes, beyond the extraction's 32000-byte buffer");
+    std::vector<unsigned char> check(kChunkLimit);
+    uLongf checkLength = (uLongf)check.size();
+    if (uncompress(check.data(), &checkLength, stream.data(), (uLong)stream.size()) != Z_OK ||
+        checkLength != length || std::memcmp(check.data(), original, length) != 0)
+        fail("'" + entry.storedName + "' chunk " + std::to_string(piece) +
+             " does not inflate back to its piece");
+}
+
+std::vector<unsigned char> readSource(const Entry &entry)
+{
+    FILE *file = std::fopen(entry.source.c_str(), "rb");
+    if (file == nullptr)
+        fail("cannot read '" + entry.source + "' for '" + entry.storedName +
+             "': " + std::strerror(errno));
+    std::vector<unsigned char> data;
+    unsigned char buffer[65536];
+    size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+        data.insert(data.end(), buffer, buffer + got);
+    bool bad = std::ferror(file) != 0;
+    std::fclose(file);
+    if (bad)
+        fail("cannot read '" + entry.source + "' for '" + entry.storedName + "'");
+    return data;
+}
+
+// A C string literal holding exactly the bytes of text.
+std::string literal(const std::string &text)
+{
+    std::string out = "\"";
+    for (unsigned char c : text) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += (char)c;
+        } else if (c >= 0x20 && c < 0x7f && c != '?') {  // '?' could start a trigraph
+            out += (char)c;
+        } else {
+            char octal[8];
+            std::snprintf(octal, sizeof octal, "\\%03o", c);
+            out += octal;
+        }
+    }
+    return out + "\"";
+}
+
+void writeFile(const std::string &path, const std::string &content)
+{
+    // Written to a temporary name and renamed, so an interrupted run leaves no half file
+    // that a later build would take as up to date.
+    std::string temporary = path + ".tmp";
+    FILE *file = std::fopen(temporary.c_str(), "wb");
+    if (file == nullptr || std::fwrite(content.data(), 1, content.size(), file) != content.size() ||
+        std::fclose(file) != 0)
+        fail("cannot write '" + path + "'");
+    if (std::rename(temporary.c_str(), path.c_str()) != 0)
+        fail("cannot write '" + path + "'");
+}
+
+std::string tableSource(const Options &options, const std::vector<Entry> &entries,
+                        const std::vector<FileChunks> &files)
+{
+    std::string out;
+    std::string manifestName = options.manifest.substr(options.manifest.find_last_of('/') + 1);
+    out += "// Generated by payloadgen from " + manifestName + ". Do not edit.\n";
+    out += "#include \"payload/payloadTable.h\"\n\n";
+    out += "extern \"C\" const unsigned char " + options.blobSymbol + "[];\n\n";
+    out += "namespace {\n\n";
+    for (size_t i = 0; i < files.size(); ++i) {
+        const FileChunks &file = files[i];
+        std::string index = std::to_string(i);
+        if (file.offsets.empty())
+            continue;  // an empty file has no chunks: its arrays are null
+        out += "const unsigned char *const file" + index + "Chunks[] = {\n";
+        for (uint64_t offset : file.offsets)
+            out += "    " + options.blobSymbol + " + " + std::to_string(offset) + ",\n";
+        out += "};\nconst int32_t file" + index + "Sizes[] = {\n";
+        for (uint32_t size : file.sizes)
+            out += "    " + std::to_string(size) + ",\n";
+        out += "};\n\n";
+    }
+    auto list = [&](const std::string &type, const std::string &name, auto item) {
+        out += "const " + type + " " + name + "[] = {\n";
+        for (size_t i = 0; i < entries.size(); ++i)
+            out += "    " + item(i) + ",\n";
+        out += "};\n";
+    };
+    list("unsigned char *const *const", "chunkData", [&](size_t i) {
+        return files[i].offsets.empty() ? std::string("nullptr") : "file" + std::to_string(i) + "Chunks";
+    });
+    list("int32_t *const", "chunkSizes", [&](size_t i) {
+        return files[i].offsets.empty() ? std::string("nullptr") : "file" + std::to_string(i) + "Sizes";
+    });
+    list("char *const", "fileNames", [&](size_t i) { return literal(entries[i].storedName); });
+    list("int32_t", "chunkCounts", [&](size_t i) { return std::to_string(files[i].sizes.size()); });
+    list("int32_t", "fileTimes", [&](size_t i) {
+        // The most negative value is not a literal of its own in C++.
+        return entries[i].time == INT32_MIN ? std::string("INT32_MIN")
+                                            : std::to_string(entries[i].time);
+    });
+    out += "\n}  // namespace\n\n";
+    out += "extern const PayloadTable " + options.tableName + ";\n";
+    out += "const PayloadTable " + options.tableName + " = {\n    " +
+           std::to_string(entries.size()) +
+           ", chunkData, chunkSizes, fileNames, chunkCounts, fileTimes,\n};\n";
+    return out;
+}
+
+std::string assemblerSource(const Options &options, const std::string &blobPath)
+{
+    std::string out;
+    out += "// Generated by payloadgen. The payload's chunks under one symbol, read by the\n";
+    out += "// assembler as raw bytes, so their size costs the compiler nothing.\n";
+    out += "#define PAYLOAD_CAT2(a, b) a##b\n";
+    out += "#define PAYLOAD_CAT(a, b) PAYLOAD_CAT2(a, b)\n";
+    out += "#define PAYLOAD_SYMBOL PAYLOAD_CAT(__USER_LABEL_PREFIX__, " + options.blobSymbol + ")\n";
+    out += "    .section .rdata,\"dr\"\n";
+    out += "    .globl PAYLOAD_SYMBOL\n";
+    out += "PAYLOAD_SYMBOL:\n";
+    out += "    .incbin " + literal(blobPath) + "\n";
+    return out;
+}
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+    Options options = parseOptions(argc, argv);
+    std::vector<Entry> entries = readManifest(options.manifest);
+    if (entries.empty())
+        fail("the manifest lists no file: the payload needs at least one chunk");
+
+    std::string blobPath = options.outputDirectory + "/" + options.base + ".bin";
+    std::string blobTemporary = blobPath + ".tmp";
+    FILE *blob = std::fopen(blobTemporary.c_str(), "wb");
+    if (blob == nullptr)
+        fail("cannot write '" + blobPath + "': " + std::strerror(errno));
+
+    std::vector<FileChunks> files;
+    uint64_t offset = 0;
+    uint64_t totalChunks = 0;
+    for (const Entry &entry : entries) {
+        std::vector<unsigned char> data = readSource(entry);
+        std::vector<std::vector<unsigned char>> streams =
+            compressPieces(data, options.pieceSize, options.threads);
+        FileChunks chunks;
+        for (size_t piece = 0; piece < streams.size(); ++piece) {
+            size_t start = piece * options.pieceSize;
+            size_t length = std::min(options.pieceSize, data.size() - start);
+            verifyStream(entry, piece, streams[piece], data.data() + start, length);
+            if (std::fwrite(streams[piece].data(), 1, streams[piece].size(), blob) !=
+                streams[piece].size())
+                fail("cannot write '" + blobPath + "'");
+            chunks.offsets.push_back(offset);
+            chunks.sizes.push_back((uint32_t)streams[piece].size());
+            offset += streams[piece].size();
+        }
+        totalChunks += chunks.sizes.size();
+        if (totalChunks > (uint64_t)INT32_MAX / 100)
+            fail("too many chunks: the extraction's percentages would overflow");
+        files.push_back(chunks);
+    }
+    if (std::fclose(blob) != 0 || std::rename(blobTemporary.c_str(), blobPath.c_str()) != 0)
+        fail("cannot write '" + blobPath + "'");
+    if (totalChunks == 0)
+        fail("every listed file is empty: the payload needs at least one chunk");
+
+    writeFile(options.outputDirectory + "/" + options.base + ".S",
+              assemblerSource(options, blobPath));
+    writeFile(options.outputDirectory + "/" + options.base + ".cpp",
+              tableSource(options, entries, files));
+    return 0;
+}

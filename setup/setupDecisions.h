@@ -1,0 +1,34 @@
+// The decisions and texts the setup sequence makes itself, free of platform calls.
+#ifndef VELMORANT_SETUP_DECISIONS_H
+#define VELMORANT_SETUP_DECISIONS_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+// The root whose free space is measured: the folder's first three characters, or, when its
+// second character is not a colon (a network path), the current drive as "X:/" with
+// drive 1 = A. Returns 1 when the root fit the buffer.
+int buildDriveRoot(char *root, size_t size, const char *folder, int currentDrive);
+
+// Free-space check in unsigned 32-bit arithmetic, as the disk query reports it.
+// Returns 1 when the drive has room; a drive reporting zero bytes per cluster has
+// nothing to measure and counts as having room (the check is skipped).
+int driveHasRoom(uint32_t requiredMegabytes, uint32_t sectorsPerCluster,
+                 uint32_t bytesPerSector, uint32_t freeClusters);
+// Free megabytes of 1048576 bytes, rounded down. Reported only when the drive lacks room,
+// where the byte count stays below the required amount and so within 32 bits.
+uint32_t freeMegabytes(uint32_t sectorsPerCluster, uint32_t bytesPerSector,
+                       uint32_t freeClusters);
+
+// "<folder>\<fileName>": the program, uninstaller, companion and service paths.
+int buildFolderFilePath(char *path, size_t size, const char *folder, const char *fileName);
+// The path in quotation marks: the first argument given to a child program, and the
+// command line of the final start.
+int buildQuotedPath(char *text, size_t size, const char *path);
+// The immediate start after the startup shortcut: quoted path, a blank, the arguments
+// (possibly empty) and a line feed as the last character.
+int buildStartupCommand(char *text, size_t size, const char *programPath, const char *arguments);
+// The uninstall key below HKEY_LOCAL_MACHINE.
+int buildUninstallKeyPath(char *text, size_t size, const char *productName);
+
+#endif

@@ -1,0 +1,77 @@
+#include "setupMessages.h"
+
+// MessageBoxA styles, spelled out so this table needs no platform header.
+enum { STYLE_OK = 0x0, STYLE_YESNO = 0x4, STYLE_WARNING = 0x30 };
+
+#define FAILED_TITLE "%s Installation Failed"
+
+const SetupMessageText setupMessages[MESSAGE_COUNT] = {
+    // MESSAGE_NOT_INSTALLED
+    {"Application Not Installed",
+     "The application will not be installed at this time. If you decide to install the "
+     "application later, just launch this program again to complete the installation process.",
+     STYLE_WARNING},
+    // MESSAGE_NO_SPACE: required megabytes, drive root, free megabytes
+    {"Not Enough Disk Space",
+     "Not enough free disk space is available on the drive you have specified. %d megabytes of "
+     "free space are required for the proper operation of the program. On drive %s only %d "
+     "megabytes of free space are available.\r\n\r\nYou will be given another opportunity to "
+     "choose a location for the software. You may wish to cancel the installation process, or "
+     "use your Windows desktop to delete files, making more room for the program.",
+     STYLE_WARNING},
+    // MESSAGE_CLOSE_COPIES: product name twice
+    {"Close Running Copies First!",
+     "Do you already have an older version of %s?\r\n\r\nIf you do, MAKE SURE IT IS NOT RUNNING "
+     "RIGHT NOW. If it is running, shut it down BEFORE clicking the OK button.\r\n\r\nIf you "
+     "have not installed %s before, just click the OK button.",
+     STYLE_WARNING},
+    // MESSAGE_OLD_SERVICE
+    {"Uninstalling Old Service (If Present)",
+     "There will be a brief pause while any previously installed copies of our NT service are "
+     "shut down. This pause will begin when you click OK.",
+     STYLE_WARNING},
+    // MESSAGE_SERVICE_NOT_REMOVED
+    {"NT Service Not Uninstalled",
+     "The NT service could not be uninstalled. This may occur if the program is in the middle "
+     "of a time-consuming operation and is not able to respond to shutdown requests at this "
+     "time. Wait a considerable time and try the install again. If the problem persists, call "
+     "technical support.",
+     STYLE_WARNING},
+    // MESSAGE_FAILED_CREATE
+    {FAILED_TITLE,
+     "The application was not able to create one of its component files. The disk is full, or "
+     "a copy of the application is already running, or you do not have write access to the "
+     "directory in which you are attempting to install the application. Check your available "
+     "disk space, make sure the application is not running now, and run the setup program "
+     "again.",
+     STYLE_WARNING},
+    // MESSAGE_FAILED_WRITE
+    {FAILED_TITLE,
+     "The application was unable to finish writing a file to disk. Your hard drive is probably "
+     "full. Check your available disk space, make additional space available, and run the "
+     "setup program again.",
+     STYLE_WARNING},
+    // MESSAGE_FAILED_MEMORY
+    {FAILED_TITLE,
+     "Insufficient memory was available for the setup procedure. Close other applications and "
+     "run the setup program again.",
+     STYLE_WARNING},
+    // MESSAGE_NEW_SERVICE
+    {"Installing Service",
+     "There will be a brief pause while the new NT service is started up. This pause will "
+     "begin when you click OK.",
+     STYLE_OK},
+    // MESSAGE_SERVICE_FAILED
+    {"Service Installation Failed",
+     "The installation of the service did not succeed. The software can still be run manually.",
+     STYLE_WARNING},
+    // MESSAGE_DONE: product name twice
+    {"Installation Successful",
+     "%s has been successfully installed on your system. Would you like to start %s now?",
+     STYLE_YESNO},
+    // MESSAGE_PATH_TOO_LONG: the paths below the chosen folder would not fit their buffers
+    {FAILED_TITLE,
+     "The name of the folder you have chosen is too long for the application's files. Run the "
+     "setup program again and choose a folder with a shorter name.",
+     STYLE_WARNING},
+};

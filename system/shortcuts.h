@@ -1,0 +1,14 @@
+// Start-menu and Startup-folder shortcuts through the shell's link object.
+#ifndef VELMORANT_SHORTCUTS_H
+#define VELMORANT_SHORTCUTS_H
+
+#include <windows.h>
+
+// group NULL: a startup shortcut in the Startup folder. arguments NULL: none set.
+// 0 when the link was written, -1 otherwise.
+int createShortcut(const char *group, const char *name, const char *target,
+                   const char *workingDirectory, const char *arguments);
+HRESULT writeShellLink(const char *target, const char *linkPath, const char *description,
+                       const char *workingDirectory, int minimized, const char *arguments);
+
+#endif

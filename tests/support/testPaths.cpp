@@ -1,0 +1,114 @@
+#include "support/testPaths.h"
+
+#include <windows.h>
+
+#include <stdio.h>
+#include <stdlib.h>
+
+std::string buildFile(const std::string &relative)
+{
+    const char *root = getenv("TEST_BINARY_DIR");
+    std::string path = std::string("Z:") + (root != NULL ? root : "") + "/" + relative;
+    for (char &c : path)
+        if (c == '/')
+            c = '\\';
+    return path;
+}
+
+std::string scratchFolder(const std::string &name)
+{
+    std::string path = "C:\\velmorant-tests\\" + name;
+    removeTree(path);
+    CreateDirectoryA("C:\\velmorant-tests", NULL);
+    CreateDirectoryA(path.c_str(), NULL);
+    return path;
+}
+
+bool fileExists(const std::string &path)
+{
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool folderExists(const std::string &path)
+{
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string readFile(const std::string &path)
+{
+    std::string content;
+    FILE *file = fopen(path.c_str(), "rb");
+    if (file == NULL)
+        return content;
+    char buffer[65536];
+    size_t got;
+    while ((got = fread(buffer, 1, sizeof buffer, file)) > 0)
+        content.append(buffer, got);
+    fclose(file);
+    return content;
+}
+
+bool writeFile(const std::string &path, const std::string &content)
+{
+    FILE *file = fopen(path.c_str(), "wb");
+    if (file == NULL)
+        return false;
+    bool ok = fwrite(content.data(), 1, content.size(), file) == content.size();
+    return fclose(file) == 0 && ok;
+}
+
+void removeTree(const std::string &path)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = found.cFileName;
+            if (name == "." || name == "..")
+                continue;
+            std::string child = path + "\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                removeTree(child);
+            } else {
+                SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA(child.c_str());
+            }
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryA(path.c_str());
+}
+
+std::string machineRegistryText(const char *key, const char *value)
+{
+    char text[2048];
+    DWORD size = sizeof text;
+    DWORD type = 0;
+    if (RegGetValueA(HKEY_LOCAL_MACHINE, key, value, RRF_RT_REG_SZ, &type, text, &size) !=
+        ERROR_SUCCESS)
+        return "<missing>";
+    return text;
+}
+
+std::string iniText(const char *file, const char *section, const char *key)
+{
+    char text[2048];
+    GetPrivateProfileStringA(section, key, "<missing>", text, sizeof text, file);
+    return text;
+}
+
+std::string windowsFolder()
+{
+    char path[MAX_PATH];
+    GetWindowsDirectoryA(path, sizeof path);
+    return path;
+}
+
+std::string systemFolder()
+{
+    char path[MAX_PATH];
+    GetSystemDirectoryA(path, sizeof path);
+    return path;
+}

@@ -1,0 +1,24 @@
+// Where the test programs find the build's files, and small file helpers.
+#ifndef VELMORANT_TEST_PATHS_H
+#define VELMORANT_TEST_PATHS_H
+
+#include <string>
+
+// A file of the build tree as a Windows path (through Wine's Z: drive).
+std::string buildFile(const std::string &relative);
+// A fresh, empty scratch folder for one test, below the Wine prefix's C: drive.
+std::string scratchFolder(const std::string &name);
+bool fileExists(const std::string &path);
+bool folderExists(const std::string &path);
+std::string readFile(const std::string &path);
+bool writeFile(const std::string &path, const std::string &content);
+// Removes a folder and everything below it.
+void removeTree(const std::string &path);
+// A registry value of HKEY_LOCAL_MACHINE (REG_SZ); "<missing>" when absent.
+std::string machineRegistryText(const char *key, const char *value);
+// An INI value of a file in the Windows folder; "<missing>" when absent.
+std::string iniText(const char *file, const char *section, const char *key);
+std::string windowsFolder();
+std::string systemFolder();
+
+#endif

@@ -1,0 +1,126 @@
+#include "support/windowDriver.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct FindRequest {
+    const char *title;
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK matchTitle(HWND window, LPARAM value)
+{
+    FindRequest *request = reinterpret_cast<FindRequest *>(value);
+    if (request->processId != 0) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner != request->processId)
+            return TRUE;
+    }
+    if (!IsWindowVisible(window))
+        return TRUE;
+    char title[1024];
+    GetWindowTextA(window, title, sizeof title);
+    if (strcmp(title, request->title) == 0) {
+        request->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+struct TitleList {
+    DWORD processId;
+    std::vector<std::string> *titles;
+};
+
+BOOL CALLBACK collectTitle(HWND window, LPARAM value)
+{
+    TitleList *list = reinterpret_cast<TitleList *>(value);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == list->processId && IsWindowVisible(window))
+        list->titles->push_back(windowText(window));
+    return TRUE;
+}
+
+}  // namespace
+
+HWND waitForWindow(const char *title, int timeoutMs, DWORD processId)
+{
+    for (int waited = 0; waited <= timeoutMs; waited += 20) {
+        FindRequest request = {title, processId, NULL};
+        EnumWindows(matchTitle, reinterpret_cast<LPARAM>(&request));
+        if (request.found != NULL)
+            return request.found;
+        Sleep(20);
+    }
+    return NULL;
+}
+
+bool waitForWindowGone(HWND window, int timeoutMs)
+{
+    for (int waited = 0; waited <= timeoutMs; waited += 20) {
+        if (!IsWindow(window))
+            return true;
+        Sleep(20);
+    }
+    return false;
+}
+
+std::vector<std::string> windowTitles(DWORD processId)
+{
+    std::vector<std::string> titles;
+    TitleList list = {processId, &titles};
+    EnumWindows(collectTitle, reinterpret_cast<LPARAM>(&list));
+    return titles;
+}
+
+std::string windowText(HWND window)
+{
+    char text[4096] = "";
+    SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                        SMTO_ABORTIFHUNG, 5000, NULL);
+    return text;
+}
+
+std::string controlText(HWND dialog, int id)
+{
+    HWND control = GetDlgItem(dialog, id);
+    return control != NULL ? windowText(control) : std::string("<no control>");
+}
+
+std::string messageBoxText(HWND box)
+{
+    return controlText(box, 0xFFFF);
+}
+
+void pressButton(HWND dialog, int id)
+{
+    HWND button = GetDlgItem(dialog, id);
+    ASSERT_NE(button, (HWND)NULL) << "no button " << id;
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+}
+
+void setControlText(HWND dialog, int id, const char *text)
+{
+    HWND control = GetDlgItem(dialog, id);
+    ASSERT_NE(control, (HWND)NULL) << "no control " << id;
+    SendMessageTimeoutA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                        5000, NULL);
+}
+
+SeenBox answerBox(const char *title, int button, int timeoutMs, DWORD processId)
+{
+    SeenBox seen;
+    HWND box = waitForWindow(title, timeoutMs, processId);
+    EXPECT_NE(box, (HWND)NULL) << "no window titled \"" << title << "\"";
+    if (box == NULL)
+        return seen;
+    seen.title = title;
+    seen.text = messageBoxText(box);
+    pressButton(box, button);
+    EXPECT_TRUE(waitForWindowGone(box)) << "\"" << title << "\" stayed open";
+    return seen;
+}

@@ -1,0 +1,85 @@
+#include "setup/setupDecisions.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+TEST(DriveRoot, DriveLetterPathsAndNetworkPaths)
+{
+    struct Case {
+        const char *folder;
+        int currentDrive;
+        const char *root;
+    } cases[] = {
+        {"C:\\Program Files\\Velmorant", 3, "C:\\"},
+        {"D:/Data", 3, "D:/"},
+        {"E:", 3, "E:"},                        // shorter than three characters: kept whole
+        {"\\\\server\\share\\Velmorant", 3, "C:/"},  // second character not a colon
+        {"\\\\server\\share", 4, "D:/"},
+        {"\\Velmorant", 1, "A:/"},
+        {"", 26, "Z:/"},
+    };
+    for (const Case &c : cases) {
+        char root[16];
+        ASSERT_TRUE(buildDriveRoot(root, sizeof root, c.folder, c.currentDrive)) << c.folder;
+        EXPECT_STREQ(root, c.root) << c.folder;
+    }
+    char small[3];
+    EXPECT_FALSE(buildDriveRoot(small, sizeof small, "\\\\server\\share", 3));
+}
+
+TEST(FreeSpace, ClusterArithmetic)
+{
+    // 1 MB with 4096-byte clusters (8 sectors of 512 bytes) needs 256 clusters.
+    EXPECT_TRUE(driveHasRoom(1, 8, 512, 256));
+    EXPECT_FALSE(driveHasRoom(1, 8, 512, 255));
+    EXPECT_TRUE(driveHasRoom(1, 1, 4096, 256));
+    // Needed clusters round down: 1 MB in 3000-byte clusters is 349.5 -> 349.
+    EXPECT_TRUE(driveHasRoom(1, 1, 3000, 349));
+    EXPECT_FALSE(driveHasRoom(1, 1, 3000, 348));
+    // The largest requirement the 32-bit arithmetic allows.
+    EXPECT_TRUE(driveHasRoom(4095, 64, 512, 4095u * 32u));
+    EXPECT_FALSE(driveHasRoom(4095, 64, 512, 4095u * 32u - 1));
+    EXPECT_TRUE(driveHasRoom(0, 8, 512, 0));
+    // A drive reporting no cluster size cannot be measured: not a division by zero.
+    EXPECT_TRUE(driveHasRoom(1, 0, 512, 0));
+    EXPECT_TRUE(driveHasRoom(1, 8, 0, 0));
+}
+
+TEST(FreeSpace, MegabytesRoundDown)
+{
+    EXPECT_EQ(freeMegabytes(8, 512, 255), 0u);   // 0.996 MB
+    EXPECT_EQ(freeMegabytes(8, 512, 230), 0u);   // 0.9 MB
+    EXPECT_EQ(freeMegabytes(8, 512, 256), 1u);
+    EXPECT_EQ(freeMegabytes(8, 512, 511), 1u);
+    EXPECT_EQ(freeMegabytes(1, 512, 2048 * 100 + 7), 100u);
+}
+
+TEST(Commands, ExactBytes)
+{
+    char out[64];
+    ASSERT_TRUE(buildStartupCommand(out, sizeof out, "C:\\V\\velmorant.exe", "-a -b"));
+    EXPECT_EQ(std::string(out), "\"C:\\V\\velmorant.exe\" -a -b\n");
+    ASSERT_TRUE(buildStartupCommand(out, sizeof out, "C:\\V\\velmorant.exe", ""));
+    EXPECT_EQ(std::string(out), "\"C:\\V\\velmorant.exe\" \n");  // blank and line feed stay
+    ASSERT_TRUE(buildQuotedPath(out, sizeof out, "C:\\V\\velmorant.exe"));
+    EXPECT_EQ(std::string(out), "\"C:\\V\\velmorant.exe\"");
+    ASSERT_TRUE(buildFolderFilePath(out, sizeof out, "C:\\V", "nqlopsv.exe"));
+    EXPECT_EQ(std::string(out), "C:\\V\\nqlopsv.exe");
+    ASSERT_TRUE(buildUninstallKeyPath(out, sizeof out, "Velmorant"));
+    EXPECT_EQ(std::string(out), "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velmorant");
+}
+
+TEST(Commands, TooLongIsRefusedNotCut)
+{
+    std::string folder(1009, 'f');
+    char path[1024];
+    EXPECT_TRUE(buildFolderFilePath(path, sizeof path, folder.c_str(), "velmorant.exe"));  // 1023
+    folder.push_back('g');
+    EXPECT_FALSE(buildFolderFilePath(path, sizeof path, folder.c_str(), "velmorant.exe"));
+    EXPECT_STREQ(path, "");
+    std::string program(1019, 'p');
+    char command[1024];
+    EXPECT_TRUE(buildStartupCommand(command, sizeof command, program.c_str(), ""));  // 1023
+    EXPECT_FALSE(buildStartupCommand(command, sizeof command, program.c_str(), "x"));
+}
