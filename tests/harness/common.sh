@@ -26,8 +26,8 @@ server_socket() {
 start_server() {
   local pidfile=$1 pid i
   # A server left from creating the prefix would make ours exit at once.
-  "$WINESERVER" -k </dev/null >/dev/null 2>&1
-  "$WINESERVER" -w </dev/null >/dev/null 2>&1
+  "$WINESERVER" -k </dev/null >/dev/null 2>&1 || true
+  "$WINESERVER" -w </dev/null >/dev/null 2>&1 || true
   setsid setpriv --bounding-set=-dac_override,-dac_read_search,-fowner \
     "$WINESERVER" -f -p </dev/null >/dev/null 2>&1 &
   pid=$!
@@ -51,7 +51,7 @@ stop_server() {
   [ -f "$pidfile" ] || return 0
   pid=$(cat "$pidfile")
   if kill -0 "$pid" 2>/dev/null; then
-    "$WINESERVER" -k </dev/null >/dev/null 2>&1
+    "$WINESERVER" -k </dev/null >/dev/null 2>&1 || true
     for i in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.05; done
     kill -9 "$pid" 2>/dev/null
   fi
