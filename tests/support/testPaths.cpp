@@ -5,14 +5,29 @@
 #include <stdio.h>
 #include <stdlib.h>
 
-std::string buildFile(const std::string &relative)
+namespace {
+
+// A Linux path below the folder an environment variable names, through Wine's Z: drive.
+std::string unixFile(const char *variable, const std::string &relative)
 {
-    const char *root = getenv("TEST_BINARY_DIR");
+    const char *root = getenv(variable);
     std::string path = std::string("Z:") + (root != NULL ? root : "") + "/" + relative;
     for (char &c : path)
         if (c == '/')
             c = '\\';
     return path;
+}
+
+}  // namespace
+
+std::string buildFile(const std::string &relative)
+{
+    return unixFile("TEST_BINARY_DIR", relative);
+}
+
+std::string sourceFile(const std::string &relative)
+{
+    return unixFile("TEST_SOURCE_DIR", relative);
 }
 
 std::string scratchFolder(const std::string &name)

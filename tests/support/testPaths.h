@@ -6,6 +6,8 @@
 
 // A file of the build tree as a Windows path (through Wine's Z: drive).
 std::string buildFile(const std::string &relative);
+// A file of the source tree as a Windows path.
+std::string sourceFile(const std::string &relative);
 // A fresh, empty scratch folder for one test, below the Wine prefix's C: drive.
 std::string scratchFolder(const std::string &name);
 bool fileExists(const std::string &path);

@@ -1,0 +1,34 @@
+#include "payloadNames.h"
+
+#include <string.h>
+
+#include "../setup/boundedText.h"
+
+int hasSystemPrefix(const char *storedName)
+{
+    return strncmp(storedName, "SYSTEM", 6) == 0 &&
+           (storedName[6] == '/' || storedName[6] == '\\');
+}
+
+int pathNamesDll(const char *path)
+{
+    return strstr(path, "DLL") != NULL || strstr(path, "dll") != NULL;
+}
+
+int32_t percentDone(int32_t done, int32_t total)
+{
+    if (total <= 0)
+        return 100;
+    return done * 100 / total;
+}
+
+int buildSystemDestination(char *path, size_t size, const char *systemDirectory,
+                           const char *storedName)
+{
+    size_t length = strlen(systemDirectory);
+    if (length == 0)
+        return 0;
+    char last = systemDirectory[length - 1];
+    const char *separator = last == '/' || last == '\\' ? "" : "\\";
+    return formatText(path, size, "%s%s%s", systemDirectory, separator, storedName + 7);
+}

@@ -1,0 +1,20 @@
+// The text rules of the extraction: which names go to the system directory, which paths may
+// be passed over when locked, and the progress percentage. No platform calls.
+#ifndef VELMORANT_PAYLOAD_NAMES_H
+#define VELMORANT_PAYLOAD_NAMES_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+// The seven characters "SYSTEM/" or "SYSTEM\" (upper case) begin the name.
+int hasSystemPrefix(const char *storedName);
+// The path holds "DLL" or "dll" (case-sensitive; other mixes do not count).
+int pathNamesDll(const char *path);
+// done * 100 / total, truncated; 100 for an empty table (no chunks to count).
+int32_t percentDone(int32_t done, int32_t total);
+// <system directory>[\]<name without its prefix>. 0 when the directory is empty (unknown)
+// or the path would not fit.
+int buildSystemDestination(char *path, size_t size, const char *systemDirectory,
+                           const char *storedName);
+
+#endif

@@ -1,0 +1,260 @@
+// The payload generator, run as the build runs it, on manifests and files of the tests' own.
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string generator()
+{
+    const char *path = std::getenv("PAYLOADGEN");
+    return path != nullptr ? path : "payloadgen";
+}
+
+std::string readAll(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+void writeAll(const std::string &path, const std::string &content)
+{
+    std::ofstream out(path, std::ios::binary);
+    out << content;
+}
+
+std::string pattern(size_t size, unsigned seed)
+{
+    std::string bytes(size, '\0');
+    unsigned state = seed;
+    for (size_t i = 0; i < size; ++i) {
+        state = state * 1103515245u + 12345u;
+        bytes[i] = (i % 7 == 0) ? (char)(state >> 16) : "velmorant"[i % 9];
+    }
+    return bytes;
+}
+
+// A scratch folder with a manifest and its files; runs the generator there.
+struct Workspace {
+    std::string dir;
+    std::string errors;
+
+    Workspace()
+    {
+        char name[] = "/tmp/payloadgen-test-XXXXXX";
+        dir = mkdtemp(name);
+    }
+    ~Workspace() { std::system(("rm -rf '" + dir + "'").c_str()); }
+
+    std::string file(const std::string &name, const std::string &content)
+    {
+        std::string path = dir + "/" + name;
+        writeAll(path, content);
+        return path;
+    }
+    // Runs the generator on the manifest text; returns its exit status.
+    int run(const std::string &manifest, const std::string &extra = "")
+    {
+        writeAll(dir + "/list.manifest", manifest);
+        std::string command = "'" + generator() + "' --manifest '" + dir +
+                              "/list.manifest' --output-dir '" + dir + "' --base out " + extra +
+                              " 2>'" + dir + "/errors.txt'";
+        int status = std::system(command.c_str());
+        errors = readAll(dir + "/errors.txt");
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+};
+
+// The table as the generated source unit states it: per file, its chunks' offsets and sizes.
+struct ParsedFile {
+    std::vector<long> offsets;
+    std::vector<long> sizes;
+};
+
+std::vector<ParsedFile> parseTable(const std::string &source, size_t files)
+{
+    std::vector<ParsedFile> parsed(files);
+    std::istringstream lines(source);
+    std::string line;
+    ParsedFile *current = nullptr;
+    bool sizes = false;
+    while (std::getline(lines, line)) {
+        unsigned index;
+        char kind[16];
+        if (std::sscanf(line.c_str(), "const unsigned char *const file%uChunks", &index) == 1 ||
+            std::sscanf(line.c_str(), "const int32_t file%u%5s", &index, kind) == 2) {
+            current = index < files ? &parsed[index] : nullptr;
+            sizes = line.find("Sizes") != std::string::npos;
+            continue;
+        }
+        if (line.rfind("};", 0) == 0) {
+            current = nullptr;
+            continue;
+        }
+        if (current == nullptr)
+            continue;
+        size_t plus = line.find(" + ");
+        if (!sizes && plus != std::string::npos)
+            current->offsets.push_back(std::stol(line.substr(plus + 3)));
+        else if (sizes)
+            current->sizes.push_back(std::stol(line));
+    }
+    return parsed;
+}
+
+std::string inflate(const std::string &stream)
+{
+    std::string out(32000, '\0');
+    uLongf length = out.size();
+    if (uncompress((Bytef *)&out[0], &length, (const Bytef *)stream.data(), stream.size()) != Z_OK)
+        return "<damaged>";
+    out.resize(length);
+    return out;
+}
+
+}  // namespace
+
+TEST(Payloadgen, CutsFilesIntoPiecesCompressedAloneAtLevelSix)
+{
+    Workspace w;
+    struct Input {
+        std::string name;
+        size_t size;
+        std::vector<size_t> pieces;
+    } inputs[] = {
+        {"exact.bin", 30000, {30000}},
+        {"oneMore.bin", 30001, {30000, 1}},
+        {"program.exe", 176128, {30000, 30000, 30000, 30000, 30000, 26128}},
+        {"empty.txt", 0, {}},
+        {"tiny.txt", 5, {5}},
+    };
+    std::string manifest = "# a comment line\n\n";
+    std::vector<std::string> contents;
+    for (size_t i = 0; i < std::size(inputs); ++i) {
+        contents.push_back(pattern(inputs[i].size, (unsigned)i + 1));
+        manifest += inputs[i].name + "\t" + w.file(inputs[i].name, contents.back()) + "\t" +
+                    std::to_string(1000 + i) + "\n";
+    }
+    ASSERT_EQ(w.run(manifest), 0) << w.errors;
+    std::string blob = readAll(w.dir + "/out.bin");
+    std::string source = readAll(w.dir + "/out.cpp");
+    std::vector<ParsedFile> table = parseTable(source, std::size(inputs));
+
+    long expectedOffset = 0;
+    for (size_t i = 0; i < std::size(inputs); ++i) {
+        SCOPED_TRACE(inputs[i].name);
+        ASSERT_EQ(table[i].sizes.size(), inputs[i].pieces.size());
+        ASSERT_EQ(table[i].offsets.size(), inputs[i].pieces.size());
+        size_t start = 0;
+        std::string joined;
+        for (size_t j = 0; j < inputs[i].pieces.size(); ++j) {
+            EXPECT_EQ(table[i].offsets[j], expectedOffset);  // back to back in table order
+            std::string stream = blob.substr(table[i].offsets[j], table[i].sizes[j]);
+            expectedOffset += table[i].sizes[j];
+            // Exactly what zlib's one-call compress makes of the piece.
+            std::string piece = contents[i].substr(start, inputs[i].pieces[j]);
+            std::string expected(compressBound(piece.size()), '\0');
+            uLongf length = expected.size();
+            ASSERT_EQ(compress((Bytef *)&expected[0], &length, (const Bytef *)piece.data(),
+                               piece.size()),
+                      Z_OK);
+            expected.resize(length);
+            EXPECT_EQ(stream, expected) << "chunk " << j;
+            EXPECT_EQ((unsigned char)stream[0], 0x78);
+            EXPECT_EQ((unsigned char)stream[1], 0x9C);
+            EXPECT_EQ(inflate(stream), piece);
+            joined += inflate(stream);
+            start += inputs[i].pieces[j];
+        }
+        EXPECT_EQ(joined, contents[i]);
+    }
+    EXPECT_EQ((long)blob.size(), expectedOffset);  // nothing else in the blob
+    EXPECT_NE(source.find("const int32_t chunkCounts[] = {\n    1,\n    2,\n    6,\n    0,\n    1,\n};"),
+              std::string::npos);
+    EXPECT_NE(source.find("const int32_t fileTimes[] = {\n    1000,\n    1001,\n    1002,\n    1003,\n    1004,\n};"),
+              std::string::npos);
+    // The empty file is represented by no chunks at all.
+    EXPECT_NE(source.find("const unsigned char *const *const chunkData[] = {\n    file0Chunks,\n    "
+                          "file1Chunks,\n    file2Chunks,\n    nullptr,\n    file4Chunks,\n};"),
+              std::string::npos);
+}
+
+TEST(Payloadgen, NamesPassThroughExactly)
+{
+    Workspace w;
+    std::string data = w.file("data", "x");
+    std::string manifest = "SYSTEM/velmorant.dll\t" + data + "\t1\n" +
+                           "SYSTEM\\sub\\inner.dll\t" + data + "\t-5\n" +
+                           "odd \"quoted\" name?\t" + data + "\t2147483647\n";
+    ASSERT_EQ(w.run(manifest), 0) << w.errors;
+    std::string source = readAll(w.dir + "/out.cpp");
+    EXPECT_NE(source.find("\"SYSTEM/velmorant.dll\",\n    \"SYSTEM\\\\sub\\\\inner.dll\",\n    "
+                          "\"odd \\\"quoted\\\" name\\077\",\n"),
+              std::string::npos)
+        << source;
+    EXPECT_NE(source.find("    1,\n    -5,\n    2147483647,\n};"), std::string::npos);
+}
+
+TEST(Payloadgen, RefusesInputsThatBreakTheTable)
+{
+    Workspace w;
+    std::string data = w.file("data", pattern(40000, 9));
+    std::string empty = w.file("empty", "");
+    mkdir((w.dir + "/folder").c_str(), 0755);
+    std::string longest(1023, 'n');
+    std::string longestSystem = "SYSTEM/" + std::string(763, 's');
+    struct Case {
+        std::string manifest;
+        std::string extra;
+        std::string message;
+    } refused[] = {
+        {"gone.exe\t" + w.dir + "/missing\t1\n", "", "cannot read '" + w.dir + "/missing'"},
+        {"folder.exe\t" + w.dir + "/folder\t1\n", "", "cannot read '" + w.dir + "/folder'"},
+        {longest + "n\t" + data + "\t1\n", "", "would not fit the 1024-byte destination path"},
+        {longestSystem + "s\t" + data + "\t1\n", "", "would not fit the 1024-byte destination path"},
+        {"# nothing\n", "", "lists no file"},
+        {"a\t" + empty + "\t1\nb\t" + empty + "\t1\n", "", "every listed file is empty"},
+        {"big\t" + data + "\t1\n", "--piece-size 40000", "beyond the extraction's 32000-byte buffer"},
+        {"twice\t" + data + "\t1\ntwice\t" + data + "\t2\n", "", "is listed twice"},
+        {"late\t" + data + "\t2147483648\n", "", "not a signed 32-bit number"},
+        {"short\t" + data + "\n", "", "expected <stored name> TAB <source file> TAB <time>"},
+        {"\t" + data + "\t1\n", "", "the stored name is empty"},
+    };
+    for (const Case &c : refused) {
+        SCOPED_TRACE(c.manifest.substr(0, 60));
+        EXPECT_EQ(w.run(c.manifest, c.extra), 1);
+        EXPECT_NE(w.errors.find(c.message), std::string::npos) << w.errors;
+    }
+    // The limits themselves are accepted.
+    EXPECT_EQ(w.run(longest + "\t" + data + "\t1\n" + longestSystem + "\t" + data + "\t1\n"), 0)
+        << w.errors;
+}
+
+TEST(Payloadgen, SameInputsGiveIdenticalOutput)
+{
+    Workspace w;
+    std::string manifest;
+    for (int i = 0; i < 4; ++i)
+        manifest += "f" + std::to_string(i) + "\t" +
+                    w.file("f" + std::to_string(i), pattern(95000 + 17 * i, i + 3)) + "\t7\n";
+    ASSERT_EQ(w.run(manifest, "--threads 1"), 0) << w.errors;
+    std::string outputs[3] = {readAll(w.dir + "/out.bin"), readAll(w.dir + "/out.cpp"),
+                              readAll(w.dir + "/out.S")};
+    for (const char *threads : {"--threads 2", "--threads 5"}) {
+        ASSERT_EQ(w.run(manifest, threads), 0) << w.errors;
+        EXPECT_EQ(readAll(w.dir + "/out.bin"), outputs[0]) << threads;
+        EXPECT_EQ(readAll(w.dir + "/out.cpp"), outputs[1]) << threads;
+        EXPECT_EQ(readAll(w.dir + "/out.S"), outputs[2]) << threads;
+    }
+}
