@@ -1,6 +1,11 @@
 // Whole runs of the setup program as a separate process, driven through its windows.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <vector>
+
 #include "support/processRun.h"
 #include "support/testPaths.h"
 #include "support/windowDriver.h"
@@ -33,6 +38,68 @@ HWND waitForAgreement(ProcessRun &run)
     // The background window is up behind it.
     EXPECT_NE(waitForWindow("Install Velmorant", 1000, run.processId()), (HWND)NULL);
     return agreement;
+}
+
+// One box or dialog of a run, in order: its title, the button pressed, and its text when the
+// test knows it exactly.
+struct Step {
+    const char *title;
+    int button;
+    const char *text;
+};
+
+void walk(ProcessRun &run, const std::vector<Step> &steps, int timeoutMs = 60000)
+{
+    for (const Step &step : steps) {
+        SCOPED_TRACE(step.title);
+        HWND window = waitForWindow(step.title, timeoutMs, run.processId());
+        ASSERT_NE(window, (HWND)NULL) << "no \"" << step.title << "\"; the run shows: "
+                                      << ::testing::PrintToString(windowTitles(run.processId()));
+        if (step.text != NULL) {
+            EXPECT_EQ(messageBoxText(window), step.text);
+        }
+        pressButton(window, step.button);
+        ASSERT_TRUE(waitForWindowGone(window));
+    }
+}
+
+const char oldServiceText[] =
+    "There will be a brief pause while any previously installed copies of our NT service are "
+    "shut down. This pause will begin when you click OK.";
+const char newServiceText[] =
+    "There will be a brief pause while the new NT service is started up. This pause will begin "
+    "when you click OK.";
+const char serviceFailedText[] =
+    "The installation of the service did not succeed. The software can still be run manually.";
+const char installedIn[] = "C:\\Program Files\\Velmorant";
+
+// The recorder programs' log: one line per start.
+std::vector<std::string> recordedStarts(size_t atLeast = 0, int timeoutMs = 10000)
+{
+    std::vector<std::string> lines;
+    for (int waited = 0; waited <= timeoutMs; waited += 50) {
+        lines.clear();
+        std::string log = readFile("C:\\velmorant-tests\\calls.log");
+        size_t start = 0;
+        for (size_t end; (end = log.find('\n', start)) != std::string::npos; start = end + 1)
+            lines.push_back(log.substr(start, end - start));
+        if (lines.size() >= atLeast)
+            break;
+        Sleep(50);
+    }
+    return lines;
+}
+
+// Makes Wine report Windows 98 to one program.
+void reportWindows98To(const char *exeName)
+{
+    std::string key = std::string("Software\\Wine\\AppDefaults\\") + exeName;
+    HKEY handle;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, NULL, 0, KEY_ALL_ACCESS, NULL,
+                              &handle, NULL),
+              ERROR_SUCCESS);
+    RegSetValueExA(handle, "Version", 0, REG_SZ, (const BYTE *)"win98", 6);
+    RegCloseKey(handle);
 }
 
 }  // namespace
@@ -93,4 +160,86 @@ TEST(DefaultSettings, AgreementThatCannotBeShownIsNotAccepted)
     EXPECT_EQ(box.text, notInstalledText);
     EXPECT_EQ(run.wait(), 0);
     EXPECT_FALSE(folderExists("C:\\Program Files\\Velmorant"));
+}
+
+// Every optional step on, on the NT family: the old service goes, the companion and the
+// service program run with their arguments, no startup entry is made.
+TEST(AllSteps, NtFamilyRunsTheServiceSteps)
+{
+    ProcessRun run;
+    ASSERT_TRUE(run.start(setupProgram("tests/sequence/setupAllSteps.exe")));
+    walk(run, {{"END USER LICENSE AGREEMENT", IDOK, NULL},
+               {"Uninstalling Old Service (If Present)", IDOK, oldServiceText},
+               {"Installing Service", IDOK, newServiceText},
+               {"Installation Successful", IDYES, doneText}});
+    EXPECT_EQ(run.wait(), 0);
+    std::string folder = installedIn;
+    std::vector<std::string> expected = {
+        "nqlopsv.exe|\"" + folder + "\\nqlopsv.exe\" -install -sid=0|" + folder,
+        "velmorantsvc.exe|\"" + folder + "\\velmorantsvc.exe\" -install-service|" + folder,
+        "velmorant.exe|\"" + folder + "\\velmorant.exe\"|" + folder,
+    };
+    EXPECT_EQ(recordedStarts(3), expected);
+    EXPECT_EQ(iniText("velmorant.ini", "Options", "dataDir"), folder);
+}
+
+TEST(AllSteps, ServiceProgramThatFailsIsReported)
+{
+    SetEnvironmentVariableA("RECORDER_EXIT_CODE", "3");  // inherited by the run's programs
+    ProcessRun run;
+    ASSERT_TRUE(run.start(setupProgram("tests/sequence/setupAllSteps.exe")));
+    walk(run, {{"END USER LICENSE AGREEMENT", IDOK, NULL},
+               {"Uninstalling Old Service (If Present)", IDOK, oldServiceText},
+               {"Installing Service", IDOK, newServiceText},
+               {"Service Installation Failed", IDOK, serviceFailedText},
+               {"Installation Successful", IDNO, doneText}});
+    EXPECT_EQ(run.wait(), 0);
+    EXPECT_EQ(recordedStarts(2).size(), 2u);  // companion and service program; nothing started
+}
+
+// On the 9x family no service step runs, and the startup entry is made without a question:
+// the program starts at once with its arguments and a line feed.
+TEST(AllSteps, Windows98MakesTheStartupEntryWithoutAsking)
+{
+    reportWindows98To("setupAllSteps.exe");
+    ProcessRun run;
+    ASSERT_TRUE(run.start(setupProgram("tests/sequence/setupAllSteps.exe")));
+    walk(run, {{"END USER LICENSE AGREEMENT", IDOK, NULL},
+               {"Installation Successful", IDNO, doneText}});
+    EXPECT_EQ(run.wait(), 0);
+    std::string folder = installedIn;
+    std::vector<std::string> expected = {
+        "velmorant.exe|\"" + folder + "\\velmorant.exe\" -minimized -x\\n|" + folder,
+        "nqlopsv.exe|\"" + folder + "\\nqlopsv.exe\" -install -sid=0|" + folder,
+    };
+    std::vector<std::string> starts = recordedStarts(2);
+    std::sort(starts.begin(), starts.end(), std::greater<std::string>());  // WinExec does not wait
+    EXPECT_EQ(starts, expected);
+}
+
+TEST(StartupPrompt, YesMakesTheEntryAndStartsTheProgram)
+{
+    ProcessRun run;
+    ASSERT_TRUE(run.start(setupProgram("tests/sequence/setupStartupPrompt.exe")));
+    walk(run, {{"END USER LICENSE AGREEMENT", IDOK, NULL},
+               {"Close Running Copies First!", IDOK, closeCopiesText},
+               {"Add To Startup Group", IDYES, "Start Velmorant with Windows?"},
+               {"Installation Successful", IDNO, doneText}});
+    EXPECT_EQ(run.wait(), 0);
+    std::string folder = installedIn;
+    EXPECT_EQ(recordedStarts(1),
+              std::vector<std::string>({"velmorant.exe|\"" + folder + "\\velmorant.exe\" \\n|" + folder}));
+}
+
+TEST(StartupPrompt, NoMakesNoEntryAndStartsNothing)
+{
+    ProcessRun run;
+    ASSERT_TRUE(run.start(setupProgram("tests/sequence/setupStartupPrompt.exe")));
+    walk(run, {{"END USER LICENSE AGREEMENT", IDOK, NULL},
+               {"Close Running Copies First!", IDOK, closeCopiesText},
+               {"Add To Startup Group", IDNO, "Start Velmorant with Windows?"},
+               {"Installation Successful", IDNO, doneText}});
+    EXPECT_EQ(run.wait(), 0);
+    EXPECT_TRUE(recordedStarts(0, 0).empty());
+    EXPECT_EQ(iniText("velmorant.ini", "Options", "dataDir"), installedIn);
 }
