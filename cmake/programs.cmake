@@ -21,7 +21,11 @@ endfunction()
 # source paths may use generator expressions and @CMAKE_CURRENT_SOURCE_DIR@; makes an object
 # library <name> holding the table and its chunks.
 function(add_payload name)
-  cmake_parse_arguments(PAYLOAD "" "MANIFEST;TABLE_NAME;BLOB_SYMBOL" "DEPENDS" ${ARGN})
+  cmake_parse_arguments(PAYLOAD "INDEX" "MANIFEST;TABLE_NAME;BLOB_SYMBOL" "DEPENDS" ${ARGN})
+  set(indexOption)
+  if(PAYLOAD_INDEX)
+    set(indexOption --index)
+  endif()
   if(NOT PAYLOAD_TABLE_NAME)
     set(PAYLOAD_TABLE_NAME payloadTable)
   endif()
@@ -36,7 +40,7 @@ function(add_payload name)
   add_custom_command(
     OUTPUT ${dir}/${name}.cpp ${dir}/${name}.S ${dir}/${name}.bin
     COMMAND ${PAYLOADGEN} --manifest ${dir}/${name}.manifest --output-dir ${dir} --base ${name}
-            --table-name ${PAYLOAD_TABLE_NAME} --blob-symbol ${PAYLOAD_BLOB_SYMBOL}
+            --table-name ${PAYLOAD_TABLE_NAME} --blob-symbol ${PAYLOAD_BLOB_SYMBOL} ${indexOption}
     DEPENDS ${PAYLOADGEN} hosttools ${dir}/${name}.manifest ${PAYLOAD_DEPENDS}
     COMMENT "Packing the payload ${name}"
     VERBATIM)

@@ -8,6 +8,8 @@
 //     <base>.bin  the chunks' zlib streams, back to back
 //     <base>.S    an assembler unit that pulls <base>.bin in with .incbin under one symbol
 //     <base>.cpp  the PayloadTable, pointing into that symbol
+//     <base>.index (with --index) the same table as text, for tools that read the chunk file:
+//                 one line per file: <stored name> TAB <time> TAB <chunk sizes, comma-separated>
 // The chunk bytes never pass through the C++ compiler, so building a large payload takes
 // time linear in its size. The same inputs always give byte-identical outputs.
 #include <zlib.h>
@@ -40,6 +42,7 @@ struct Options {
     std::string blobSymbol = "payloadBlob";
     size_t pieceSize = 30000;
     unsigned threads = 0;
+    bool index = false;
 };
 
 struct Entry {
@@ -65,7 +68,7 @@ void usage()
     std::fprintf(stderr,
                  "usage: payloadgen --manifest FILE --output-dir DIR [--base NAME]\n"
                  "                  [--table-name NAME] [--blob-symbol NAME]\n"
-                 "                  [--piece-size BYTES] [--threads N]\n");
+                 "                  [--piece-size BYTES] [--threads N] [--index]\n");
     std::exit(2);
 }
 
@@ -97,6 +100,10 @@ Options parseOptions(int argc, char **argv)
     Options options;
     for (int i = 1; i < argc; ++i) {
         std::string flag = argv[i];
+        if (flag == "--index") {
+            options.index = true;
+            continue;
+        }
         if (i + 1 >= argc)
             usage();
         std::string value = argv[++i];
@@ -407,5 +414,15 @@ int main(int argc, char **argv)
               assemblerSource(options, blobPath));
     writeFile(options.outputDirectory + "/" + options.base + ".cpp",
               tableSource(options, entries, files));
+    if (options.index) {
+        std::string text;
+        for (size_t i = 0; i < entries.size(); ++i) {
+            text += entries[i].storedName + "\t" + std::to_string(entries[i].time) + "\t";
+            for (size_t j = 0; j < files[i].sizes.size(); ++j)
+                text += (j == 0 ? "" : ",") + std::to_string(files[i].sizes[j]);
+            text += "\n";
+        }
+        writeFile(options.outputDirectory + "/" + options.base + ".index", text);
+    }
     return 0;
 }

@@ -1,0 +1,115 @@
+#!/bin/bash
+# payload-bench.sh [MEGABYTES]: builds a setup program whose payload is MEGABYTES (default 200)
+# of the machine's own shared libraries and, in the same run, an NSIS installer of the same
+# files (zlib, non-solid, amd64-unicode), and reports side by side:
+#   build:      payload generation + compile + link against makensis; peak memory; file sizes
+#   extraction: this program's extraction (a whole wine64 process into a fresh folder) against
+#               the NSIS installer run silently (/S) under wine64, and against the native
+#               limit (a Linux program inflating the same chunks with the system zlib)
+# Results go to build/bench/results.md and to standard output.
+set -eu
+megabytes=${1:-200}
+root=$(cd "$(dirname "$0")/.." && pwd)
+work=$root/build/bench
+mkdir -p "$work"
+"$root/tools/deps.sh"
+for p in nsis time bc; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' ||
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$p" >/dev/null
+done
+
+# The payload: regular files among the shared libraries, in name order, up to the size asked.
+manifest=$work/bench.manifest.in
+nsi=$work/bench.nsi
+: >"$manifest"
+{
+  echo 'Target amd64-unicode'
+  echo 'SetCompressor zlib'
+  echo 'Name "Velmorant"'
+  echo "OutFile \"$work/nsisBench.exe\""
+  echo 'InstallDir "C:\nsis-out"'
+  echo 'RequestExecutionLevel user'
+  echo 'SilentInstall silent'
+  echo 'Section'
+  echo '  SetOutPath "$INSTDIR"'
+} >"$nsi"
+total=0
+limit=$((megabytes * 1048576))
+while read -r file; do
+  size=$(stat -c %s "$file")
+  printf '%s\t%s\t1087915477\n' "$(basename "$file")" "$file" >>"$manifest"
+  echo "  File \"$file\"" >>"$nsi"
+  total=$((total + size))
+  [ "$total" -ge "$limit" ] && break
+done < <(find /usr/lib/x86_64-linux-gnu -maxdepth 1 -type f -name '*.so*' -size +100k -size -20M | sort)
+echo 'SectionEnd' >>"$nsi"
+files=$(grep -c . "$manifest")
+echo "payload: $files files, $total bytes"
+
+# Everything but the payload is built first, so the timing covers generation, compile, link.
+cmake -S "$root" -B "$work/build" -G Ninja --toolchain "$root/cmake/mingw-x86_64.cmake" \
+  -DBUILD_TESTING=OFF -DVELMORANT_BENCH_MANIFEST="$manifest" >/dev/null
+cmake --build "$work/build" --target setupcore hosttools >/dev/null
+rm -rf "$work/build/payloads/benchPayload" "$work/build/bench/setupBench.exe" "$work/build/bench/extractBench.exe"
+mkdir -p "$work/build/payloads/benchPayload"
+cmake -S "$root" -B "$work/build" >/dev/null   # the manifest again, for the removed folder
+
+measure() {  # measure NAME COMMAND...: seconds and peak memory (KB) of the largest process
+  local out=$work/$1.time
+  /usr/bin/time -v -o "$out" "${@:2}" >/dev/null 2>&1 || { echo "$1 failed" >&2; return 1; }
+  seconds=$(awk -F': ' '/Elapsed/ {n=split($2,t,":"); s=0; for(i=1;i<=n;i++) s=s*60+t[i]; print s}' "$out")
+  memory=$(awk -F': ' '/Maximum resident/ {print $2}' "$out")
+}
+measure ours cmake --build "$work/build" --target setupBench extractBench
+oursBuild=$seconds oursMemory=$memory
+measure nsis makensis -V1 "$nsi"
+nsisBuild=$seconds nsisMemory=$memory
+oursSize=$(stat -c %s "$work/build/bench/setupBench.exe")
+nsisSize=$(stat -c %s "$work/nsisBench.exe")
+
+# Extraction, three times each into a fresh folder; the median counts.
+export HARNESS_DIR=$work/harness
+. "$root/tests/harness/common.sh"
+"$root/tests/harness/make-prefix.sh"
+export WINEPREFIX=$TEMPLATE_PREFIX
+disp=$HARNESS_DIR/display
+setsid Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$disp" </dev/null >/dev/null 2>&1 &
+xvfb=$!
+trap 'kill $xvfb 2>/dev/null; stop_server "$HARNESS_DIR/pids/server-bench"' EXIT
+for i in $(seq 1 200); do [ -s "$disp" ] && break; sleep 0.05; done
+export DISPLAY=:$(tr -d '\n' <"$disp")
+start_server "$HARNESS_DIR/pids/server-bench"
+drive=$WINEPREFIX/drive_c
+native=$work/native-out
+median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
+timed() { local t0 t1; t0=$(date +%s.%N); "$@" >/dev/null 2>&1 || echo "failed: $*" >&2; t1=$(date +%s.%N); echo "$t1 - $t0" | bc -l; }
+oursRuns=() nsisRuns=() nativeRuns=()
+for run in 1 2 3; do
+  rm -rf "$drive/bench-out" "$drive/nsis-out" "$native"; mkdir -p "$native"; sync
+  oursRuns+=("$(timed "$WINE" "$work/build/bench/extractBench.exe" 'C:\bench-out')")
+  nsisRuns+=("$(timed "$WINE" "$work/nsisBench.exe" /S)")
+  nativeRuns+=("$(timed "$work/build/host/install/bin/nativeExtract" \
+    "$work/build/payloads/benchPayload/benchPayload.bin" \
+    "$work/build/payloads/benchPayload/benchPayload.index" "$native")")
+done
+oursExtract=$(printf '%s\n' "${oursRuns[@]}" | median)
+nsisExtract=$(printf '%s\n' "${nsisRuns[@]}" | median)
+nativeExtract=$(printf '%s\n' "${nativeRuns[@]}" | median)
+# The three extractions must have written the same files.
+check=$(cd "$drive/bench-out" && find . -type f | sort | xargs md5sum | md5sum)
+[ "$check" = "$(cd "$drive/nsis-out" && find . -type f | sort | xargs md5sum | md5sum)" ] || echo "warning: NSIS wrote other files" >&2
+[ "$check" = "$(cd "$native" && find . -type f | sort | xargs md5sum | md5sum)" ] || echo "warning: the native run wrote other files" >&2
+
+ratio() { echo "scale=2; $1 / $2" | bc -l; }
+{
+  echo "## Payload benchmark: $files files, $((total / 1048576)) MB of shared libraries"
+  echo
+  echo "| measure | this program | NSIS (zlib) | native limit | ratio to NSIS | ratio to native |"
+  echo "|---|---|---|---|---|---|"
+  echo "| build: generate + compile + link (s) | $oursBuild | $nsisBuild | | $(ratio "$oursBuild" "$nsisBuild") | |"
+  echo "| build: peak memory (MB) | $((oursMemory / 1024)) | $((nsisMemory / 1024)) | | | |"
+  echo "| installer size (MB) | $((oursSize / 1048576)) | $((nsisSize / 1048576)) | | $(ratio "$oursSize" "$nsisSize") | |"
+  echo "| extraction, whole process (s) | $oursExtract | $nsisExtract | $nativeExtract | $(ratio "$oursExtract" "$nsisExtract") | $(ratio "$oursExtract" "$nativeExtract") |"
+  echo
+  echo "Extraction runs (s): this program ${oursRuns[*]}; NSIS ${nsisRuns[*]}; native ${nativeRuns[*]}"
+} | tee "$work/results.md"
