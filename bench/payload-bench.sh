@@ -67,7 +67,8 @@ nsisBuild=$seconds nsisMemory=$memory
 oursSize=$(stat -c %s "$work/build/bench/setupBench.exe")
 nsisSize=$(stat -c %s "$work/nsisBench.exe")
 
-# Extraction, three times each into a fresh folder; the median counts.
+# Extraction, five times each into a fresh folder, the disk flushed between runs (outside
+# the timing); the median counts.
 export HARNESS_DIR=$work/harness
 . "$root/tests/harness/common.sh"
 "$root/tests/harness/make-prefix.sh"
@@ -82,15 +83,15 @@ start_server "$HARNESS_DIR/pids/server-bench"
 drive=$WINEPREFIX/drive_c
 native=$work/native-out
 median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
-timed() { local t0 t1; t0=$(date +%s.%N); "$@" >/dev/null 2>&1 || echo "failed: $*" >&2; t1=$(date +%s.%N); echo "$t1 - $t0" | bc -l; }
+timed() { local t0 t1; t0=$(date +%s.%N); "$@" >/dev/null 2>&1 || echo "failed: $*" >&2; t1=$(date +%s.%N); printf '%.2f\n' "$(echo "$t1 - $t0" | bc -l)"; }
 oursRuns=() nsisRuns=() nativeRuns=()
-for run in 1 2 3; do
+for run in 1 2 3 4 5; do
   rm -rf "$drive/bench-out" "$drive/nsis-out" "$native"; mkdir -p "$native"; sync
-  oursRuns+=("$(timed "$WINE" "$work/build/bench/extractBench.exe" 'C:\bench-out')")
-  nsisRuns+=("$(timed "$WINE" "$work/nsisBench.exe" /S)")
+  oursRuns+=("$(timed "$WINE" "$work/build/bench/extractBench.exe" 'C:\bench-out')"); sync
+  nsisRuns+=("$(timed "$WINE" "$work/nsisBench.exe" /S)"); sync
   nativeRuns+=("$(timed "$work/build/host/install/bin/nativeExtract" \
     "$work/build/payloads/benchPayload/benchPayload.bin" \
-    "$work/build/payloads/benchPayload/benchPayload.index" "$native")")
+    "$work/build/payloads/benchPayload/benchPayload.index" "$native")"); sync
 done
 oursExtract=$(printf '%s\n' "${oursRuns[@]}" | median)
 nsisExtract=$(printf '%s\n' "${nsisRuns[@]}" | median)
