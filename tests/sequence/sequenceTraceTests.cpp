@@ -27,6 +27,7 @@ std::vector<std::string> trace;
 // The script of one run.
 struct Script {
     DWORD platform = VER_PLATFORM_WIN32_NT;
+    bool versionFails = false;
     std::deque<std::string> folders = {"C:\\velmorant-tests\\trace"};
     // Free clusters per GetDiskFreeSpaceA call (8 sectors of 512 bytes); -1 = the call fails.
     std::deque<long> freeClusters = {100000};
@@ -113,7 +114,7 @@ static LONG WINAPI tracedRegCreateKey(HKEY root, LPCSTR key, DWORD reserved, LPS
 
 static BOOL WINAPI tracedVersion(LPOSVERSIONINFOA version)
 {
-    if (version->dwOSVersionInfoSize != 148)
+    if (version->dwOSVersionInfoSize != 148 || script.versionFails)
         return FALSE;
     version->dwPlatformId = script.platform;
     return TRUE;
@@ -304,6 +305,17 @@ TEST_F(Trace, Windows9xStartupEntryBeforeTheIniValue)
         "delete title font",
     };
     EXPECT_EQ(run(), expected);
+}
+
+// A platform that cannot be read counts as outside the NT family: no service step.
+TEST_F(Trace, UnreadablePlatformIsNotNt)
+{
+    script.versionFails = true;
+    for (const std::string &entry : run()) {
+        EXPECT_EQ(entry.find("Service"), std::string::npos) << entry;
+        EXPECT_NE(entry, "removeOldService");
+    }
+    EXPECT_EQ(trace.back(), "delete title font");
 }
 
 TEST_F(Trace, NoSpaceAsksForAnotherFolder)
