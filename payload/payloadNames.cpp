@@ -26,8 +26,11 @@ int buildSystemDestination(char *path, size_t size, const char *systemDirectory,
                            const char *storedName)
 {
     size_t length = strlen(systemDirectory);
-    if (length == 0)
+    if (length == 0) {
+        if (size > 0)
+            path[0] = '\0';  // like every refusal: no text left behind
         return 0;
+    }
     char last = systemDirectory[length - 1];
     const char *separator = last == '/' || last == '\\' ? "" : "\\";
     return formatText(path, size, "%s%s%s", systemDirectory, separator, storedName + 7);

@@ -1,0 +1,61 @@
+#include "payload/payloadNames.h"
+
+#include <gtest/gtest.h>
+
+#include <string.h>
+
+#include <string>
+
+TEST(PayloadNames, SystemPrefixIsExactlySevenCharacters)
+{
+    struct Case {
+        const char *name;
+        bool prefixed;
+    } cases[] = {
+        {"SYSTEM/x.dll", true},  {"SYSTEM\\x.dll", true},  {"SYSTEM/", true},
+        {"system/x.dll", false}, {"System\\x.dll", false}, {"SYSTEMx/x.dll", false},
+        {"SYSTEM", false},       {"SYSTEM.dll", false},    {"", false},
+        {"xSYSTEM/a", false},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(hasSystemPrefix(c.name) != 0, c.prefixed) << c.name;
+}
+
+TEST(PayloadNames, LibraryNamesAreCaseSensitive)
+{
+    EXPECT_TRUE(pathNamesDll("plugin.dll"));
+    EXPECT_TRUE(pathNamesDll("C:\\DLLS\\plugin.bin"));
+    EXPECT_TRUE(pathNamesDll("a.dllx"));
+    EXPECT_FALSE(pathNamesDll("Mixed.Dll"));
+    EXPECT_FALSE(pathNamesDll("mixed.dLl"));
+    EXPECT_FALSE(pathNamesDll("data.bin"));
+}
+
+TEST(PayloadNames, PercentagesTruncateAndSurviveAnEmptyTable)
+{
+    EXPECT_EQ(percentDone(1, 8), 12);
+    EXPECT_EQ(percentDone(3, 8), 37);
+    EXPECT_EQ(percentDone(7, 8), 87);
+    EXPECT_EQ(percentDone(8, 8), 100);
+    EXPECT_EQ(percentDone(2, 3), 66);
+    EXPECT_EQ(percentDone(0, 0), 100);
+    EXPECT_EQ(percentDone(21474836, 21474836), 100);  // the largest total without overflow
+}
+
+TEST(PayloadNames, SystemDestination)
+{
+    char path[64];
+    ASSERT_TRUE(buildSystemDestination(path, sizeof path, "C:\\windows\\system32", "SYSTEM/a\\b.dll"));
+    EXPECT_STREQ(path, "C:\\windows\\system32\\a\\b.dll");  // separators passed on unchanged
+    ASSERT_TRUE(buildSystemDestination(path, sizeof path, "C:\\", "SYSTEM\\b.dll"));
+    EXPECT_STREQ(path, "C:\\b.dll");
+    ASSERT_TRUE(buildSystemDestination(path, sizeof path, "D:/sys/", "SYSTEM/b.dll"));
+    EXPECT_STREQ(path, "D:/sys/b.dll");
+    // An unknown system directory is refused like a path that does not fit: the buffer is
+    // left empty, not holding whatever was there (found by the fuzzer).
+    strcpy(path, "stale");
+    EXPECT_FALSE(buildSystemDestination(path, sizeof path, "", "SYSTEM/b.dll"));
+    EXPECT_STREQ(path, "");
+    std::string longName = "SYSTEM/" + std::string(60, 'n');
+    EXPECT_FALSE(buildSystemDestination(path, sizeof path, "C:\\w", longName.c_str()));
+}
