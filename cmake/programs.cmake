@@ -9,12 +9,15 @@ set(VELMORANT_WARNINGS -Wall -Wextra -Werror)
 function(velmorant_program_options target)
   target_compile_options(${target} PRIVATE ${VELMORANT_WARNINGS}
     $<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions -fno-rtti>
-    -ffunction-sections -fdata-sections)
+    -ffunction-sections -fdata-sections
+    # No build folder in the binary: two builds in different folders are identical.
+    $<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${CMAKE_SOURCE_DIR}=. -ffile-prefix-map=${CMAKE_BINARY_DIR}=build>)
 endfunction()
 
 function(velmorant_static_link target)
+  # No link time in the PE header, so the same sources give the same bytes.
   target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++
-    -Wl,--gc-sections $<$<CONFIG:MinSizeRel,Release>:-s>)
+    -Wl,--gc-sections -Wl,--no-insert-timestamp $<$<CONFIG:MinSizeRel,Release>:-s>)
 endfunction()
 
 # add_payload(name MANIFEST file.in DEPENDS ...): runs the generator on a manifest whose
