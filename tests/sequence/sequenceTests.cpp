@@ -1,6 +1,7 @@
 // Whole runs of the setup program as a separate process, driven through its windows.
 #include <gtest/gtest.h>
 
+#include "support/folderDialogDriver.h"
 #include "support/processRun.h"
 #include "support/testPaths.h"
 #include "support/windowDriver.h"
@@ -45,6 +46,10 @@ TEST(DefaultSettings, WholeRunAnsweredNo)
     ASSERT_NE(agreement, (HWND)NULL);
     pressButton(agreement, IDOK);
 
+    FolderDialogSeen folder = chooseFolderInDialog(run.processId(), NULL, NULL);
+    ASSERT_NE(folder.dialog, (HWND)NULL);
+    EXPECT_EQ(folder.parent, "C:\\Program Files");
+    EXPECT_EQ(folder.application, "Velmorant");
     SeenBox copies = answerBox("Close Running Copies First!", IDOK, 30000, run.processId());
     EXPECT_EQ(copies.text, closeCopiesText);
     SeenBox done = answerBox("Installation Successful", IDNO, 60000, run.processId());
