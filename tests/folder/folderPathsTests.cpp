@@ -2,6 +2,8 @@
 // folder-name suffix and the default below the home folder.
 #include <gtest/gtest.h>
 
+#include <stdio.h>
+
 #include <string>
 
 #include "ui/folderPaths.h"
