@@ -4,11 +4,13 @@ set(PURE_SOURCES
   setup/boundedText.cpp
   setup/setupDecisions.cpp
   payload/payloadNames.cpp
+  ui/folderPaths.cpp
 )
 set(PURE_TEST_SOURCES
   tests/unit/boundedTextTests.cpp
   tests/unit/setupDecisionsTests.cpp
   tests/unit/payloadNamesTests.cpp
+  tests/folder/folderPathsTests.cpp
 )
 # Fuzz targets: tests/fuzz/<name>Fuzz.cpp with seeds in tests/fuzz/seeds/<name>/.
 set(FUZZ_TARGETS formatter decisions)

@@ -1,12 +1,243 @@
-// PLACEHOLDER until the data folder choice is built: always takes "C:\Program Files\<folder>"
-// without asking. Replaced by the data folder work.
+// The data folder: a default proposed from the Program Files folder (or the home folder),
+// replaced by the folder stored at an earlier installation, confirmed or changed by the user in
+// the "Choose a Folder" dialog, then entered and stored in the product's INI file.
 #include "dataFolderChoice.h"
 
 #include <direct.h>
+#include <shlobj.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
 
+#include "../resources/resourceIds.h"
 #include "../setup/boundedText.h"
+#include "folderPaths.h"
 
 char dataFolder[TEXT_BUFFER_SIZE];
+
+namespace {
+
+enum FolderMessage {
+    FOLDER_MESSAGE_WINDOWS_DIRECTORY,
+    FOLDER_MESSAGE_NO_ACCESS,
+    FOLDER_MESSAGE_SHUTTING_DOWN,
+    FOLDER_MESSAGE_CANNOT_CREATE,
+    FOLDER_MESSAGE_EXISTING_FOLDER,
+    FOLDER_MESSAGE_FILE,
+    FOLDER_MESSAGE_COUNT
+};
+
+struct FolderMessageText {
+    const char *title;
+    const char *text;  // FOLDER_MESSAGE_FILE holds one %s: the folder name
+    UINT style;
+};
+
+const FolderMessageText folderMessages[FOLDER_MESSAGE_COUNT] = {
+    {"Can't Install to Windows Directory",
+     "That directory is the Windows directory. It is not safe to install applications in the "
+     "Windows directory because it contains other important system files. Please choose "
+     "another location.",
+     MB_OK | MB_ICONWARNING},
+    {"Couldn't Access Directory",
+     "That directory does not exist and could not be created. Please enter a valid location "
+     "for a directory on your system.",
+     MB_OK | MB_ICONWARNING},
+    {"Shutting Down",
+     "This program cannot operate without a data folder to store its files in. The program "
+     "will exit now. Please determine an appropriate folder name and start the program again "
+     "later.",
+     MB_OK | MB_ICONWARNING},
+    {"Can't Create Directory",
+     "That folder does not exist, and the application was not able to create it. Most likely "
+     "the parent folder does not exist or you have entered a path the program does not have "
+     "write access to.",
+     MB_OK | MB_ICONWARNING},
+    {"Write Data to Existing Folder?",
+     "That folder already exists. The application can use it, but we do not recommend using a "
+     "folder that is already being used for other purposes. Are you sure you want to use this "
+     "directory?",
+     MB_YESNO},
+    {"Please Enter a Folder Name",
+     "That path specifies a file, and not a new or existing folder name. Please enter a folder "
+     "name, such as %s for example.",
+     MB_OK | MB_ICONWARNING},
+};
+
+// The dialog's fields hold at most this much; one byte more for the terminating NUL.
+const int FIELD_BUFFER_SIZE = FOLDER_FIELD_LIMIT + 1;
+
+int showFolderMessage(HWND owner, FolderMessage which)
+{
+    const FolderMessageText &message = folderMessages[which];
+    return MessageBoxA(owner, message.text, message.title, message.style);
+}
+
+// The file message names the folder as an example. Should the name not fit the message
+// buffer, the unfilled wording is shown rather than a cut one.
+void showFileMessage(HWND owner)
+{
+    const FolderMessageText &message = folderMessages[FOLDER_MESSAGE_FILE];
+    char text[256];
+    if (!formatText(text, sizeof text, message.text, installerSettings.folderName))
+        copyText(text, sizeof text, message.text);
+    MessageBoxA(owner, text, message.title, message.style);
+}
+
+typedef HRESULT(WINAPI *GetFolderPathCall)(HWND, int, HANDLE, DWORD, LPSTR);
+
+// The special-folder library is taken from the system directory by its full path: a DLL of
+// the same name beside the setup program (say, in a downloads folder) must never be loaded.
+HMODULE loadShellFolderLibrary(void)
+{
+    char path[MAX_PATH];
+    UINT length = GetSystemDirectoryA(path, sizeof path);
+    if (length == 0 || length >= sizeof path || !appendText(path, sizeof path, "\\shfolder.dll"))
+        return NULL;
+    return LoadLibraryA(path);
+}
+
+// Reads the Windows directory; 0 when it cannot be read whole.
+int readWindowsDirectory(char *path, UINT size)
+{
+    UINT length = GetWindowsDirectoryA(path, size);
+    return length > 0 && length < size;
+}
+
+// The dialog's OK: the path named by the two fields is looked up, created when nothing is
+// there, questioned when it is a folder not named for the product. 1 ends the dialog with
+// the folder in dataFolder; 0 keeps it open.
+int acceptFolder(HWND dialog)
+{
+    // A field that holds more than its buffer (text set before its limit applied) would be
+    // read cut short; the user is sent back to it instead.
+    static const int fieldIds[2] = {IDC_PARENT_FOLDER, IDC_APPLICATION_FOLDER};
+    for (int i = 0; i < 2; ++i) {
+        HWND field = GetDlgItem(dialog, fieldIds[i]);
+        if (GetWindowTextLengthA(field) > FOLDER_FIELD_LIMIT) {
+            MessageBeep(MB_ICONWARNING);
+            SetFocus(field);
+            SendMessageA(field, EM_SETSEL, 0, -1);
+            return 0;
+        }
+    }
+    char parent[FIELD_BUFFER_SIZE];
+    char application[FIELD_BUFFER_SIZE];
+    GetDlgItemTextA(dialog, IDC_PARENT_FOLDER, parent, sizeof parent);
+    GetDlgItemTextA(dialog, IDC_APPLICATION_FOLDER, application, sizeof application);
+    // Two fields of 259 characters and a separator always fit.
+    if (!composeChosenFolder(dataFolder, sizeof dataFolder, parent, application))
+        return 0;
+
+    char lookup[TEXT_BUFFER_SIZE];
+    copyText(lookup, sizeof lookup, dataFolder);
+    dropTrailingSeparators(lookup);
+    struct _stat64 found;
+    if (_stat64(lookup, &found) != 0) {
+        if (_mkdir(lookup) != 0) {
+            showFolderMessage(dialog, FOLDER_MESSAGE_CANNOT_CREATE);
+            return 0;
+        }
+        return 1;
+    }
+    if (found.st_mode & _S_IFDIR) {
+        if (endsWithFolderName(dataFolder, installerSettings.folderName))
+            return 1;
+        return showFolderMessage(dialog, FOLDER_MESSAGE_EXISTING_FOLDER) == IDYES;
+    }
+    showFileMessage(dialog);
+    return 0;
+}
+
+// Browse...: the picked folder becomes the parent; the application folder stays as typed.
+void browseForParent(HWND dialog)
+{
+    BROWSEINFOA browse;
+    memset(&browse, 0, sizeof browse);
+    browse.hwndOwner = dialog;
+    browse.lpszTitle = "Select a Folder";
+    browse.ulFlags = BIF_RETURNONLYFSDIRS;
+    LPITEMIDLIST picked = SHBrowseForFolderA(&browse);
+    if (picked == NULL)
+        return;
+    char path[MAX_PATH];
+    if (SHGetPathFromIDListA(picked, path))
+        SetDlgItemTextA(dialog, IDC_PARENT_FOLDER, path);
+    CoTaskMemFree(picked);
+}
+
+void showFolderInFields(HWND dialog)
+{
+    char parent[TEXT_BUFFER_SIZE];
+    char application[TEXT_BUFFER_SIZE];
+    // Both parts of a 1023-character folder fit 1024 bytes.
+    splitFolder(dataFolder, parent, sizeof parent, application, sizeof application);
+    // The user cannot type past what OK reads back.
+    SendDlgItemMessageA(dialog, IDC_PARENT_FOLDER, EM_LIMITTEXT, FOLDER_FIELD_LIMIT, 0);
+    SendDlgItemMessageA(dialog, IDC_APPLICATION_FOLDER, EM_LIMITTEXT, FOLDER_FIELD_LIMIT, 0);
+    SetDlgItemTextA(dialog, IDC_PARENT_FOLDER, parent);
+    SetDlgItemTextA(dialog, IDC_APPLICATION_FOLDER, application);
+}
+
+}  // namespace
+
+// "C:\Program Files\<folder>" when it exists; else the folder below the home folder. A home
+// folder so long that the dialog could not show the result gives "C:\<folder>" instead,
+// never a cut path.
+void defaultFromEnvironment(void)
+{
+    const char *homePath = getenv("HOMEPATH");
+    const char *homeDrive = getenv("HOMEDRIVE");
+    if (formatText(dataFolder, sizeof dataFolder, "C:\\Program Files\\%s",
+                   installerSettings.folderName) &&
+        fitsFolderFields(dataFolder) && enterFolder(dataFolder, 0) == 0)
+        return;
+    if (buildHomeDefault(dataFolder, sizeof dataFolder, homeDrive, homePath,
+                         installerSettings.folderName) &&
+        fitsFolderFields(dataFolder))
+        return;
+    buildHomeDefault(dataFolder, sizeof dataFolder, NULL, NULL, installerSettings.folderName);
+}
+
+namespace {
+
+// A folder stored by an earlier installation replaces the default, unless the dialog could
+// not show it whole: then the default stands.
+void applyStoredChoice(void)
+{
+    char stored[TEXT_BUFFER_SIZE];
+    GetPrivateProfileStringA(INI_SECTION, INI_DATA_DIR_KEY, dataFolder, stored, sizeof stored,
+                             installerSettings.iniFileName);
+    normalizeSeparators(stored);
+    if (fitsFolderFields(stored))
+        copyText(dataFolder, sizeof dataFolder, stored);
+}
+
+}  // namespace
+
+int defaultFromShellFolder(HWND owner)
+{
+    HMODULE library = loadShellFolderLibrary();
+    if (library == NULL)
+        return 0;
+    int found = 0;
+    FARPROC address = GetProcAddress(library, "SHGetFolderPathA");
+    if (address != NULL) {
+        GetFolderPathCall getFolderPath;
+        memcpy(&getFolderPath, &address, sizeof getFolderPath);  // the call's real type
+        char path[MAX_PATH];
+        path[0] = '\0';
+        if (getFolderPath(owner, CSIDL_PROGRAM_FILES, NULL, SHGFP_TYPE_CURRENT, path) >= 0) {
+            stripTrailing(path, '\\');
+            stripTrailing(path, '/');
+            found = formatText(dataFolder, sizeof dataFolder, "%s\\%s", path,
+                               installerSettings.folderName) &&
+                    fitsFolderFields(dataFolder);
+        }
+    }
+    FreeLibrary(library);
+    return found;
+}
 
 int enterFolder(const char *path, int create)
 {
@@ -18,18 +249,61 @@ int enterFolder(const char *path, int create)
     return _chdir(path) == 0 ? 0 : -1;
 }
 
-int chooseDataFolder(HINSTANCE, HWND, int)
+int chooseDataFolder(HINSTANCE instance, HWND owner, int alwaysAsk)
 {
-    if (!formatText(dataFolder, sizeof dataFolder, "C:\\Program Files\\%s",
-                    installerSettings.folderName) ||
-        enterFolder(dataFolder, 1) != 0)
-        return 0;
-    WritePrivateProfileStringA(INI_SECTION, INI_DATA_DIR_KEY, dataFolder,
-                               installerSettings.iniFileName);
-    return 1;
+    if (!defaultFromShellFolder(owner))
+        defaultFromEnvironment();
+    applyStoredChoice();
+    normalizeSeparators(dataFolder);
+
+    int firstPass = 1;
+    for (;;) {
+        char windowsDirectory[TEXT_BUFFER_SIZE];
+        int refused = 0;
+        if (readWindowsDirectory(windowsDirectory, sizeof windowsDirectory) &&
+            strcmp(windowsDirectory, dataFolder) == 0) {
+            showFolderMessage(owner, FOLDER_MESSAGE_WINDOWS_DIRECTORY);
+            refused = 1;
+        }
+        if (!refused && !alwaysAsk && enterFolder(dataFolder, !firstPass) == 0) {
+            WritePrivateProfileStringA(INI_SECTION, INI_DATA_DIR_KEY, dataFolder,
+                                       installerSettings.iniFileName);
+            return 1;
+        }
+        if (!firstPass && !refused)
+            showFolderMessage(owner, FOLDER_MESSAGE_NO_ACCESS);
+        firstPass = 0;
+        // A dialog that cannot be shown (-1) is no accepted folder: the same as Cancel.
+        if (DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_FOLDER), owner, folderDialogProc, 0) !=
+            1) {
+            showFolderMessage(owner, FOLDER_MESSAGE_SHUTTING_DOWN);
+            return 0;
+        }
+        alwaysAsk = 0;
+        normalizeSeparators(dataFolder);
+    }
 }
 
-INT_PTR CALLBACK folderDialogProc(HWND, UINT, WPARAM, LPARAM)
+INT_PTR CALLBACK folderDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 {
+    if (message == WM_INITDIALOG) {
+        showFolderInFields(dialog);
+        SetFocus(GetDlgItem(dialog, IDOK));
+        return TRUE;
+    }
+    if (message != WM_COMMAND)
+        return FALSE;
+    switch (LOWORD(wParam)) {
+    case IDOK:
+        if (acceptFolder(dialog))
+            EndDialog(dialog, 1);
+        return TRUE;
+    case IDCANCEL:
+        EndDialog(dialog, 0);
+        return TRUE;
+    case IDC_BROWSE:
+        browseForParent(dialog);
+        return TRUE;
+    }
     return FALSE;
 }

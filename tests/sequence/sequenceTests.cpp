@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "support/folderDialogDriver.h"
 #include "support/processRun.h"
 #include "support/testPaths.h"
 #include "support/windowDriver.h"
@@ -112,6 +113,10 @@ TEST(DefaultSettings, WholeRunAnsweredNo)
     ASSERT_NE(agreement, (HWND)NULL);
     pressButton(agreement, IDOK);
 
+    FolderDialogSeen folder = chooseFolderInDialog(run.processId(), NULL, NULL);
+    ASSERT_NE(folder.dialog, (HWND)NULL);
+    EXPECT_EQ(folder.parent, "C:\\Program Files");
+    EXPECT_EQ(folder.application, "Velmorant");
     SeenBox copies = answerBox("Close Running Copies First!", IDOK, 30000, run.processId());
     EXPECT_EQ(copies.text, closeCopiesText);
     SeenBox done = answerBox("Installation Successful", IDNO, 60000, run.processId());
@@ -169,6 +174,7 @@ TEST(AllSteps, NtFamilyRunsTheServiceSteps)
     ProcessRun run;
     ASSERT_TRUE(run.start(setupProgram("tests/sequence/setupAllSteps.exe")));
     walk(run, {{"END USER LICENSE AGREEMENT", IDOK, NULL},
+               {"Choose a Folder", IDOK, NULL},
                {"Uninstalling Old Service (If Present)", IDOK, oldServiceText},
                {"Installing Service", IDOK, newServiceText},
                {"Installation Successful", IDYES, doneText}});
@@ -189,6 +195,7 @@ TEST(AllSteps, ServiceProgramThatFailsIsReported)
     ProcessRun run;
     ASSERT_TRUE(run.start(setupProgram("tests/sequence/setupAllSteps.exe")));
     walk(run, {{"END USER LICENSE AGREEMENT", IDOK, NULL},
+               {"Choose a Folder", IDOK, NULL},
                {"Uninstalling Old Service (If Present)", IDOK, oldServiceText},
                {"Installing Service", IDOK, newServiceText},
                {"Service Installation Failed", IDOK, serviceFailedText},
@@ -205,6 +212,7 @@ TEST(AllSteps, Windows98MakesTheStartupEntryWithoutAsking)
     ProcessRun run;
     ASSERT_TRUE(run.start(setupProgram("tests/sequence/setupAllSteps.exe")));
     walk(run, {{"END USER LICENSE AGREEMENT", IDOK, NULL},
+               {"Choose a Folder", IDOK, NULL},
                {"Installation Successful", IDNO, doneText}});
     EXPECT_EQ(run.wait(), 0);
     std::string folder = installedIn;
@@ -222,6 +230,7 @@ TEST(StartupPrompt, YesMakesTheEntryAndStartsTheProgram)
     ProcessRun run;
     ASSERT_TRUE(run.start(setupProgram("tests/sequence/setupStartupPrompt.exe")));
     walk(run, {{"END USER LICENSE AGREEMENT", IDOK, NULL},
+               {"Choose a Folder", IDOK, NULL},
                {"Close Running Copies First!", IDOK, closeCopiesText},
                {"Add To Startup Group", IDYES, "Start Velmorant with Windows?"},
                {"Installation Successful", IDNO, doneText}});
@@ -236,6 +245,7 @@ TEST(StartupPrompt, NoMakesNoEntryAndStartsNothing)
     ProcessRun run;
     ASSERT_TRUE(run.start(setupProgram("tests/sequence/setupStartupPrompt.exe")));
     walk(run, {{"END USER LICENSE AGREEMENT", IDOK, NULL},
+               {"Choose a Folder", IDOK, NULL},
                {"Close Running Copies First!", IDOK, closeCopiesText},
                {"Add To Startup Group", IDNO, "Start Velmorant with Windows?"},
                {"Installation Successful", IDNO, doneText}});

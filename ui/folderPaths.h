@@ -1,0 +1,49 @@
+// Path handling for the data folder choice: separators, the dialog's two fields, the default
+// folder built from the home folder. No platform calls, so it also builds natively.
+#ifndef VELMORANT_FOLDER_PATHS_H
+#define VELMORANT_FOLDER_PATHS_H
+
+#include <stddef.h>
+
+// Each of the folder dialog's two fields is read into a 260-byte buffer: at most this many
+// characters. A candidate folder longer than this is never proposed, since the dialog could
+// not hand it back whole.
+#define FOLDER_FIELD_LIMIT 259
+
+// Removes the last character of path when it is character; an empty path stays as it is.
+void stripTrailing(char *path, char character);
+// Every run of "/" and "\" becomes one "\".
+void normalizeSeparators(char *path);
+
+// Splits folder at its last "\" (else its last "/") into the text before and the text after
+// the separator; without a separator the whole text is the parent and application is empty.
+// Returns 0, with both buffers empty, when a part does not fit its buffer.
+int splitFolder(const char *folder, char *parent, size_t parentSize, char *application,
+                size_t applicationSize);
+
+// The folder the dialog's OK proposes: parent with "/" turned into "\", a "\" unless it ends
+// in one already (an empty parent gets one too), then application as typed.
+// Returns 0, with path empty, when it does not fit.
+int composeChosenFolder(char *path, size_t size, const char *parent, const char *application);
+
+// The form of a composed folder to look up and create: without trailing separators, which the
+// runtime's lookup refuses for an existing folder ("C:\Apps\" would read as missing), but a
+// root ("\", "C:\") keeps its own.
+void dropTrailingSeparators(char *path);
+
+// 1 when path ends with folderName, letters compared without regard to case (ASCII, as the
+// C locale does); no separator is needed before it. An empty folderName matches every path.
+int endsWithFolderName(const char *path, const char *folderName);
+
+// The default folder below the home folder. homeDrive and homePath are the environment's
+// values, NULL when unset (then "C:" and ""). When homePath starts with its own drive
+// ("E:..."), it is used alone; otherwise homeDrive, without a trailing separator, comes
+// first. Then one trailing separator is dropped and "\" and folderName appended.
+// Returns 0, with folder empty, when the result does not fit.
+int buildHomeDefault(char *folder, size_t size, const char *homeDrive, const char *homePath,
+                     const char *folderName);
+
+// 1 when the dialog can show path whole and hand it back unchanged.
+int fitsFolderFields(const char *path);
+
+#endif
