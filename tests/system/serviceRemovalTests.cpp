@@ -148,6 +148,23 @@ TEST(ServiceRemoval, NoServiceIsNothingToRemove)
     EXPECT_EQ(removal.printed, "OpenService failed\n");
 }
 
+// An earlier removal marked the service for deletion while something still holds it open:
+// it cannot be deleted again, and the setup must hear of it.
+TEST(ServiceRemoval, ServiceAlreadyMarkedForDeletionIsAFailure)
+{
+    ASSERT_TRUE(installService("0", false));
+    SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS);
+    ASSERT_NE(manager, (SC_HANDLE)NULL);
+    SC_HANDLE holder = OpenServiceA(manager, serviceName, SERVICE_ALL_ACCESS);
+    ASSERT_NE(holder, (SC_HANDLE)NULL);
+    ASSERT_TRUE(DeleteService(holder));
+    Removal removal = removeCapturingOutput();
+    CloseServiceHandle(holder);
+    CloseServiceHandle(manager);
+    EXPECT_EQ(removal.result, -1);
+    EXPECT_EQ(removal.printed, "DeleteService failed\n");
+}
+
 // A service stuck in stopping is given a minute of polls, then deleted all the same.
 TEST(ServiceRemoval, ServiceThatNeverStopsIsStillRemoved)
 {
