@@ -1,11 +1,13 @@
 // Opens one top-level window per title and records the close and quit requests they get:
-//   titledWindows.exe <log file> <title>...
+//   titledWindows.exe [--hang] <log file> <title>...
 // Once every window exists the log gets "ready"; then one line per request,
 //   <GetTickCount64> CLOSE|QUIT <title>
-// The windows stay open whatever they receive; the test ends the program.
+// The windows stay open whatever they receive; the test ends the program. With --hang the
+// thread stops handling messages once the windows exist, as a copy that hangs would.
 #include <windows.h>
 
 #include <stdio.h>
+#include <string.h>
 
 namespace {
 
@@ -35,6 +37,11 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 
 int main(int argc, char **argv)
 {
+    bool hang = argc > 1 && strcmp(argv[1], "--hang") == 0;
+    if (hang) {
+        argc--;
+        argv++;
+    }
     if (argc < 3)
         return 2;
     logPath = argv[1];
@@ -55,6 +62,8 @@ int main(int argc, char **argv)
         return 1;
     fputs("ready\n", log);
     fclose(log);
+    if (hang)
+        Sleep(INFINITE);
 
     // WM_QUIT ends no loop here: it is recorded with the window it was posted to.
     for (;;) {

@@ -27,27 +27,41 @@ void answerNotice(HWND owner, CloseCopiesOutcome &outcome)
     pressButton(box, IDOK);
 }
 
-}  // namespace
-
-CloseCopiesOutcome closeCopiesAmong(const std::vector<std::string> &titles)
+// Starts titledWindows with the titles and waits until its windows exist.
+bool openWindows(ProcessRun &windows, const char *options, const std::string &log,
+                 const std::vector<std::string> &titles)
 {
-    CloseCopiesOutcome outcome;
-    std::string log = scratchFolder("copies") + "\\requests.log";
-    std::string command = "\"" + buildFile("tests/system/titledWindows.exe") + "\" \"" + log + "\"";
+    std::string command = "\"" + buildFile("tests/system/titledWindows.exe") + "\" " + options +
+                          "\"" + log + "\"";
     for (const std::string &title : titles)
         command += " \"" + title + "\"";
-    ProcessRun windows;
     if (!windows.start(command)) {
         ADD_FAILURE() << "cannot start " << command;
-        return outcome;
+        return false;
     }
     for (int waited = 0; readFile(log).find("ready\n") == std::string::npos; waited += 50) {
         if (waited > 30000 || !windows.running()) {
             ADD_FAILURE() << "the titled windows did not come up";
-            return outcome;
+            return false;
         }
         Sleep(50);
     }
+    return true;
+}
+
+}  // namespace
+
+CloseCopiesOutcome closeCopiesAmong(const std::vector<std::string> &titles,
+                                    const std::vector<std::string> &hungTitles)
+{
+    CloseCopiesOutcome outcome;
+    std::string folder = scratchFolder("copies");
+    std::string log = folder + "\\requests.log";
+    ProcessRun windows, hung;
+    if (!openWindows(windows, "", log, titles))
+        return outcome;
+    if (!hungTitles.empty() && !openWindows(hung, "--hang ", folder + "\\hung.log", hungTitles))
+        return outcome;
 
     HWND owner = CreateWindowExA(0, "STATIC", "Owner of the notice", WS_OVERLAPPEDWINDOW, 0, 0, 200,
                                  100, NULL, NULL, GetModuleHandleA(NULL), NULL);

@@ -19,7 +19,9 @@ struct CloseCopiesOutcome {
     unsigned long long firstRequestAt = 0, lastRequestAt = 0;
 };
 
-CloseCopiesOutcome closeCopiesAmong(const std::vector<std::string> &titles);
+// hungTitles: windows of a second process that handles no message at all.
+CloseCopiesOutcome closeCopiesAmong(const std::vector<std::string> &titles,
+                                    const std::vector<std::string> &hungTitles = {});
 
 
 
