@@ -5,12 +5,15 @@ set(PURE_SOURCES
   setup/setupDecisions.cpp
   payload/payloadNames.cpp
   ui/folderPaths.cpp
+  system/windowTitles.cpp
+  system/shortcutPaths.cpp
 )
 set(PURE_TEST_SOURCES
   tests/unit/boundedTextTests.cpp
   tests/unit/setupDecisionsTests.cpp
   tests/unit/payloadNamesTests.cpp
   tests/folder/folderPathsTests.cpp
+  tests/system/systemUnitTests.cpp
 )
 # Fuzz targets: tests/fuzz/<name>Fuzz.cpp with seeds in tests/fuzz/seeds/<name>/.
 set(FUZZ_TARGETS formatter decisions)

@@ -1,0 +1,19 @@
+// An empty product name is the beginning of every title: no window may be closed for it.
+#include <gtest/gtest.h>
+
+#include "closeCopiesRun.h"
+#include "setup/installerSettings.h"
+
+const InstallerSettings installerSettings = {
+    "Velmorant", "" /* productName */, "velmorant.ini", 0, "", "velmorant.exe", "", 0, 0,
+    "", 1, "" /* serviceName */, "",
+};
+
+TEST(CloseCopies, EmptyProductNameClosesNothing)
+{
+    CloseCopiesOutcome outcome = closeCopiesAmong({"Velmorant", "Notes", " Win9x Service"});
+    expectNoticeAndPauses(outcome,
+                          "Any copies of  currently running must now be shut down. This may take "
+                          "a few seconds.");
+    EXPECT_EQ(outcome.requests, Requests());
+}

@@ -1,0 +1,26 @@
+// Closing running copies of "Other", whose 9x service is called "Velmorant": only the exact
+// service window title is told to quit.
+#include <gtest/gtest.h>
+
+#include "closeCopiesRun.h"
+#include "setup/installerSettings.h"
+
+const InstallerSettings installerSettings = {
+    "Other", "Other" /* productName */, "other.ini", 0, "", "other.exe", "", 0, 0,
+    "othersvc.exe", 1, "Velmorant" /* serviceName */, "",
+};
+
+TEST(CloseCopies, OnlyTheExactServiceWindowIsToldToQuit)
+{
+    CloseCopiesOutcome outcome =
+        closeCopiesAmong({"Velmorant Win9x Service", "Velmorant Win9x Service ", "Velmorant",
+                          "Velmorant Win9x", "Other - Velmorant Win9x Service"});
+    expectNoticeAndPauses(outcome,
+                          "Any copies of Other currently running must now be shut down. This "
+                          "may take a few seconds.");
+    const Requests expected = {
+        {"Velmorant Win9x Service", {"QUIT"}},
+        {"Other - Velmorant Win9x Service", {"CLOSE"}},
+    };
+    EXPECT_EQ(outcome.requests, expected);
+}
