@@ -72,6 +72,9 @@ const char newServiceText[] =
     "when you click OK.";
 const char serviceFailedText[] =
     "The installation of the service did not succeed. The software can still be run manually.";
+const char closingText[] =
+    "Any copies of Velmorant currently running must now be shut down. This may take a few "
+    "seconds.";
 const char installedIn[] = "C:\\Program Files\\Velmorant";
 
 // The recorder programs' log: one line per start.
@@ -175,6 +178,7 @@ TEST(AllSteps, NtFamilyRunsTheServiceSteps)
     ASSERT_TRUE(run.start(setupProgram("tests/sequence/setupAllSteps.exe")));
     walk(run, {{"END USER LICENSE AGREEMENT", IDOK, NULL},
                {"Choose a Folder", IDOK, NULL},
+               {"Closing Running Copies", IDOK, closingText},
                {"Uninstalling Old Service (If Present)", IDOK, oldServiceText},
                {"Installing Service", IDOK, newServiceText},
                {"Installation Successful", IDYES, doneText}});
@@ -196,6 +200,7 @@ TEST(AllSteps, ServiceProgramThatFailsIsReported)
     ASSERT_TRUE(run.start(setupProgram("tests/sequence/setupAllSteps.exe")));
     walk(run, {{"END USER LICENSE AGREEMENT", IDOK, NULL},
                {"Choose a Folder", IDOK, NULL},
+               {"Closing Running Copies", IDOK, closingText},
                {"Uninstalling Old Service (If Present)", IDOK, oldServiceText},
                {"Installing Service", IDOK, newServiceText},
                {"Service Installation Failed", IDOK, serviceFailedText},
@@ -213,6 +218,7 @@ TEST(AllSteps, Windows98MakesTheStartupEntryWithoutAsking)
     ASSERT_TRUE(run.start(setupProgram("tests/sequence/setupAllSteps.exe")));
     walk(run, {{"END USER LICENSE AGREEMENT", IDOK, NULL},
                {"Choose a Folder", IDOK, NULL},
+               {"Closing Running Copies", IDOK, closingText},
                {"Installation Successful", IDNO, doneText}});
     EXPECT_EQ(run.wait(), 0);
     std::string folder = installedIn;
