@@ -184,12 +184,3 @@ TEST_F(BackgroundWindow, PaintLeavesGdiObjectCountUnchanged)
         repaint();
     EXPECT_EQ(gdiObjectCount(), before);
 }
-
-TEST_F(BackgroundWindow, OtherMessagesGoToTheDefaultProcedure)
-{
-    // WM_ERASEBKGND with no class brush: the default erases nothing and says so.
-    HDC dc = GetDC(backgroundWindow);
-    EXPECT_EQ(SendMessageA(backgroundWindow, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0), 0);
-    ReleaseDC(backgroundWindow, dc);
-    EXPECT_EQ(SendMessageA(backgroundWindow, WM_GETTEXTLENGTH, 0, 0), 17);
-}

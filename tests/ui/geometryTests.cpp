@@ -3,6 +3,8 @@
 
 #include <stdint.h>
 
+#include <vector>
+
 #include "ui/backgroundGeometry.h"
 
 TEST(BackgroundBands, BottomsOnA768RowDesktop)
