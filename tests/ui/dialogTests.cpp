@@ -185,6 +185,10 @@ TEST_F(ProgressDialog, ShowProgressWritesPercentageAndName)
         EXPECT_EQ(text(IDC_PROGRESS_PERCENT), c.percentLine) << c.percent;
         EXPECT_EQ(text(IDC_PROGRESS_FILE), c.name) << c.percent;
     }
+    // No text at all clears the name line too.
+    showProgress(dialog, NULL, 5);
+    EXPECT_EQ(text(IDC_PROGRESS_PERCENT), "Percent Complete: 5%");
+    EXPECT_EQ(text(IDC_PROGRESS_FILE), "");
 }
 
 TEST_F(ProgressDialog, CloseBoxDoesNotDisturbLaterReports)
