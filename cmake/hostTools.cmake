@@ -1,9 +1,11 @@
-# The build-machine tools (the payload generator), built natively beside the cross build.
+# The build-machine tools (the payload and icon generators), built natively beside the cross
+# build.
 include(ExternalProject)
 set(HOST_TOOLS_DIR ${CMAKE_BINARY_DIR}/host)
 set(PAYLOADGEN ${HOST_TOOLS_DIR}/install/bin/payloadgen)
 set(MAKETESTFILE ${HOST_TOOLS_DIR}/install/bin/makeTestFile)
 set(PAYLOADGEN_TESTS ${HOST_TOOLS_DIR}/install/bin/payloadgenTests)
+set(ICONGEN ${HOST_TOOLS_DIR}/install/bin/icongen)
 ExternalProject_Add(hosttools
   SOURCE_DIR ${CMAKE_SOURCE_DIR}/host
   BINARY_DIR ${HOST_TOOLS_DIR}/build
@@ -12,5 +14,17 @@ ExternalProject_Add(hosttools
   CMAKE_ARGS -DCMAKE_INSTALL_PREFIX=<INSTALL_DIR> -DCMAKE_BUILD_TYPE=Release
              -DCMAKE_TOOLCHAIN_FILE= -DCMAKE_CXX_COMPILER=c++
   BUILD_ALWAYS ON
-  BUILD_BYPRODUCTS ${PAYLOADGEN} ${MAKETESTFILE} ${PAYLOADGEN_TESTS}
+  BUILD_BYPRODUCTS ${PAYLOADGEN} ${MAKETESTFILE} ${PAYLOADGEN_TESTS} ${ICONGEN}
   STEP_TARGETS install)
+
+# The setup program's icon, drawn by the icon generator into the build tree, where the .rc
+# files find it through the include path of setup_resources.
+set(GENERATED_RESOURCES_DIR ${CMAKE_BINARY_DIR}/resources)
+add_custom_command(
+  OUTPUT ${GENERATED_RESOURCES_DIR}/setup.ico
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${GENERATED_RESOURCES_DIR}
+  COMMAND ${ICONGEN} ${GENERATED_RESOURCES_DIR}/setup.ico
+  DEPENDS ${ICONGEN} hosttools
+  COMMENT "Drawing the setup icon"
+  VERBATIM)
+add_custom_target(setupIcon DEPENDS ${GENERATED_RESOURCES_DIR}/setup.ico)

@@ -54,11 +54,21 @@ function(add_payload name)
   set_source_files_properties(${dir}/${name}.S PROPERTIES OBJECT_DEPENDS ${dir}/${name}.bin)
 endfunction()
 
+# setup_resources(target): the setup program's dialogs and icon compiled into target.
+function(setup_resources target)
+  target_sources(${target} PRIVATE ${CMAKE_SOURCE_DIR}/resources/setup.rc)
+  target_include_directories(${target} PRIVATE ${GENERATED_RESOURCES_DIR})
+  add_dependencies(${target} setupIcon)
+  set_source_files_properties(${CMAKE_SOURCE_DIR}/resources/setup.rc PROPERTIES
+    OBJECT_DEPENDS ${GENERATED_RESOURCES_DIR}/setup.ico)
+endfunction()
+
 # add_setup_program(name SETTINGS file.cpp PAYLOAD payloadLibrary): one setup program.
 function(add_setup_program name)
   cmake_parse_arguments(SETUP "" "SETTINGS;PAYLOAD;OUTPUT_NAME" "" ${ARGN})
   add_executable(${name} WIN32 ${CMAKE_SOURCE_DIR}/setup/winMain.cpp ${SETUP_SETTINGS}
-    ${CMAKE_SOURCE_DIR}/resources/setup.rc $<TARGET_OBJECTS:${SETUP_PAYLOAD}>)
+    $<TARGET_OBJECTS:${SETUP_PAYLOAD}>)
+  setup_resources(${name})
   velmorant_program_options(${name})
   velmorant_static_link(${name})
   target_link_libraries(${name} PRIVATE setupcore)

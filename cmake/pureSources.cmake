@@ -7,6 +7,8 @@ set(PURE_SOURCES
   ui/folderPaths.cpp
   system/windowTitles.cpp
   system/shortcutPaths.cpp
+  ui/backgroundGeometry.cpp
+  ui/agreementText.cpp
 )
 set(PURE_TEST_SOURCES
   tests/unit/boundedTextTests.cpp
@@ -14,6 +16,8 @@ set(PURE_TEST_SOURCES
   tests/unit/payloadNamesTests.cpp
   tests/folder/folderPathsTests.cpp
   tests/system/systemUnitTests.cpp
+  tests/ui/geometryTests.cpp
+  tests/ui/agreementTextTests.cpp
 )
 # Fuzz targets: tests/fuzz/<name>Fuzz.cpp with seeds in tests/fuzz/seeds/<name>/.
 set(FUZZ_TARGETS formatter decisions)

@@ -1,12 +1,108 @@
-// PLACEHOLDER: waits without animating until the pause animation is built.
+// A blocking pause that turns the word "Working" on a ring in the middle of the background
+// window. Frames are composed off-screen (saved background + letters) and shown with one
+// BitBlt each; at the end the box gets back exactly what it showed before.
 #include "pauseAnimation.h"
 
 #include <windows.h>
 
+#include <string.h>
+
+#include "backgroundGeometry.h"
+#include "backgroundWindow.h"
+
 int32_t animationPhase;
+
+namespace {
+
+const char animatedWord[] = "Working";
+const COLORREF letterColour = RGB(255, 216, 216);
+
+// Selects object into dc when both exist; returns what the context held before, or NULL.
+HGDIOBJ selectInto(HDC dc, HGDIOBJ object)
+{
+    if (dc == NULL || object == NULL)
+        return NULL;
+    return SelectObject(dc, object);
+}
+
+void drawFrame(HDC windowDc, HDC savedDc, HDC frameDc, const AnimationBox &box)
+{
+    BitBlt(frameDc, 0, 0, box.width, box.height, savedDc, 0, 0, SRCCOPY);
+    int32_t letterCount = (int32_t)strlen(animatedWord);
+    for (int32_t letter = 0; letter < letterCount; letter++) {
+        int32_t x, y;
+        animationLetterCentre(&box, letter, letterCount, animationPhase, &x, &y);
+        // Measured on the window's context with its default font, not on the frame with
+        // titleFont: the letters sit slightly off their centres, as they always have.
+        SIZE extent;
+        if (!GetTextExtentPoint32A(windowDc, animatedWord + letter, 1, &extent)) {
+            extent.cx = 0;
+            extent.cy = 0;
+        }
+        SetBkMode(frameDc, TRANSPARENT);
+        TextOutA(frameDc, letterOrigin(x, extent.cx), letterOrigin(y, extent.cy),
+                 animatedWord + letter, 1);
+    }
+    BitBlt(windowDc, box.left, box.top, box.width, box.height, frameDc, 0, 0, SRCCOPY);
+}
+
+}  // namespace
 
 void pauseWithAnimation(int milliseconds)
 {
-    for (int t = 0; t < milliseconds; t += 100)
-        Sleep(100);
+    RECT desktop;
+    GetWindowRect(GetDesktopWindow(), &desktop);
+    AnimationBox box;
+    animationBoxFromDesktop(&box, desktop.left, desktop.top, desktop.right, desktop.bottom);
+
+    // No window: no drawing at all (GetDC(NULL) would draw on the screen), but the pause
+    // still lasts as long as asked.
+    HDC windowDc = backgroundWindow != NULL ? GetDC(backgroundWindow) : NULL;
+    HBITMAP savedBitmap = NULL, frameBitmap = NULL;
+    HDC savedDc = NULL, frameDc = NULL;
+    if (windowDc != NULL) {
+        savedBitmap = CreateCompatibleBitmap(windowDc, box.width, box.height);
+        frameBitmap = CreateCompatibleBitmap(windowDc, box.width, box.height);
+        savedDc = CreateCompatibleDC(windowDc);
+        frameDc = CreateCompatibleDC(windowDc);
+    }
+    HGDIOBJ keptSavedBitmap = selectInto(savedDc, savedBitmap);
+    HGDIOBJ keptFrameBitmap = selectInto(frameDc, frameBitmap);
+    // Drawing needs every object; with one missing the pause only waits.
+    int drawing = windowDc != NULL && savedDc != NULL && frameDc != NULL &&
+                  keptSavedBitmap != NULL && keptFrameBitmap != NULL;
+
+    HGDIOBJ keptFont = NULL;
+    if (drawing) {
+        BitBlt(savedDc, 0, 0, box.width, box.height, windowDc, box.left, box.top, SRCCOPY);
+        keptFont = selectInto(frameDc, titleFont);
+        SetTextColor(frameDc, letterColour);
+    }
+
+    int32_t frames = animationFrameCount(milliseconds);
+    for (int32_t frame = 0; frame < frames; frame++) {
+        if (drawing)
+            drawFrame(windowDc, savedDc, frameDc, box);
+        Sleep(ANIMATION_FRAME_MILLISECONDS);
+        animationPhase = nextAnimationPhase(animationPhase);
+    }
+
+    if (drawing)
+        BitBlt(windowDc, box.left, box.top, box.width, box.height, savedDc, 0, 0, SRCCOPY);
+    if (keptFont != NULL)
+        SelectObject(frameDc, keptFont);
+    if (windowDc != NULL)
+        ReleaseDC(backgroundWindow, windowDc);
+    if (keptSavedBitmap != NULL)
+        SelectObject(savedDc, keptSavedBitmap);
+    if (keptFrameBitmap != NULL)
+        SelectObject(frameDc, keptFrameBitmap);
+    if (savedDc != NULL)
+        DeleteDC(savedDc);
+    if (frameDc != NULL)
+        DeleteDC(frameDc);
+    if (savedBitmap != NULL)
+        DeleteObject(savedBitmap);
+    if (frameBitmap != NULL)
+        DeleteObject(frameBitmap);
 }

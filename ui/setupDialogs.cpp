@@ -1,35 +1,56 @@
-// PLACEHOLDER dialog procedures and agreement text until the dialogs are built; replaced by
-// the windows work.
+// The agreement dialog (modal, template 111) and the progress dialog (modeless, template 109).
+// Neither template is visible by itself: each procedure shows its dialog when it starts.
 #include "setupDialogs.h"
 
 #include "../resources/resourceIds.h"
+#include "../setup/boundedText.h"
+#include "../setup/installerSettings.h"
 
-const char agreementText[] = "PLACEHOLDER agreement text.\r\r\n";
+namespace {
+
+// The percentage line of the progress dialog; valid until the next report.
+char progressText[TEXT_BUFFER_SIZE];
+
+}  // namespace
 
 INT_PTR CALLBACK agreementDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 {
     if (message == WM_INITDIALOG) {
         SetDlgItemTextA(dialog, IDC_AGREEMENT_TEXT, agreementText);
         ShowWindow(dialog, SW_SHOW);
+        // TRUE: the dialog manager focuses the first tab stop, "I Accept".
         return TRUE;
     }
-    if (message == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
-        EndDialog(dialog, LOWORD(wParam) == IDOK ? 1 : 0);
-        return LOWORD(wParam) == IDOK;
+    if (message == WM_COMMAND) {
+        // Id 2 also arrives for Escape and for the caption's Close box.
+        if (LOWORD(wParam) == IDOK) {
+            EndDialog(dialog, 1);
+            return TRUE;
+        }
+        if (LOWORD(wParam) == IDCANCEL) {
+            EndDialog(dialog, 0);
+            return FALSE;
+        }
     }
     return FALSE;
 }
 
-INT_PTR CALLBACK progressDialogProc(HWND dialog, UINT message, WPARAM, LPARAM)
+INT_PTR CALLBACK progressDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 {
     if (message == WM_INITDIALOG) {
         ShowWindow(dialog, SW_SHOW);
         return TRUE;
     }
+    // The Close box only hides the dialog; the extraction goes on writing to it.
+    if (message == WM_COMMAND && LOWORD(wParam) == IDCANCEL)
+        EndDialog(dialog, 0);
     return FALSE;
 }
 
-void showProgress(HWND dialog, const char *name, int)
+void showProgress(HWND dialog, const char *name, int percent)
 {
-    SetDlgItemTextA(dialog, IDC_PROGRESS_FILE, name);
+    // Any int fits the buffer; the percentage is shown as given, unclamped.
+    formatText(progressText, sizeof progressText, "Percent Complete: %d%%", percent);
+    SetDlgItemTextA(dialog, IDC_PROGRESS_PERCENT, progressText);
+    SetDlgItemTextA(dialog, IDC_PROGRESS_FILE, name != NULL ? name : "");
 }
