@@ -41,29 +41,6 @@ HWND waitForAgreement(ProcessRun &run)
     return agreement;
 }
 
-// One box or dialog of a run, in order: its title, the button pressed, and its text when the
-// test knows it exactly.
-struct Step {
-    const char *title;
-    int button;
-    const char *text;
-};
-
-void walk(ProcessRun &run, const std::vector<Step> &steps, int timeoutMs = 60000)
-{
-    for (const Step &step : steps) {
-        SCOPED_TRACE(step.title);
-        HWND window = waitForWindow(step.title, timeoutMs, run.processId());
-        ASSERT_NE(window, (HWND)NULL) << "no \"" << step.title << "\"; the run shows: "
-                                      << ::testing::PrintToString(windowTitles(run.processId()));
-        if (step.text != NULL) {
-            EXPECT_EQ(messageBoxText(window), step.text);
-        }
-        pressButton(window, step.button);
-        ASSERT_TRUE(waitForWindowGone(window));
-    }
-}
-
 const char oldServiceText[] =
     "There will be a brief pause while any previously installed copies of our NT service are "
     "shut down. This pause will begin when you click OK.";
@@ -176,7 +153,7 @@ TEST(AllSteps, NtFamilyRunsTheServiceSteps)
 {
     ProcessRun run;
     ASSERT_TRUE(run.start(setupProgram("tests/sequence/setupAllSteps.exe")));
-    walk(run, {{"END USER LICENSE AGREEMENT", IDOK, NULL},
+    walk(run.processId(), {{"END USER LICENSE AGREEMENT", IDOK, NULL},
                {"Choose a Folder", IDOK, NULL},
                {"Closing Running Copies", IDOK, closingText},
                {"Uninstalling Old Service (If Present)", IDOK, oldServiceText},
@@ -198,7 +175,7 @@ TEST(AllSteps, ServiceProgramThatFailsIsReported)
     SetEnvironmentVariableA("RECORDER_EXIT_CODE", "3");  // inherited by the run's programs
     ProcessRun run;
     ASSERT_TRUE(run.start(setupProgram("tests/sequence/setupAllSteps.exe")));
-    walk(run, {{"END USER LICENSE AGREEMENT", IDOK, NULL},
+    walk(run.processId(), {{"END USER LICENSE AGREEMENT", IDOK, NULL},
                {"Choose a Folder", IDOK, NULL},
                {"Closing Running Copies", IDOK, closingText},
                {"Uninstalling Old Service (If Present)", IDOK, oldServiceText},
@@ -216,7 +193,7 @@ TEST(AllSteps, Windows98MakesTheStartupEntryWithoutAsking)
     reportWindows98To("setupAllSteps.exe");
     ProcessRun run;
     ASSERT_TRUE(run.start(setupProgram("tests/sequence/setupAllSteps.exe")));
-    walk(run, {{"END USER LICENSE AGREEMENT", IDOK, NULL},
+    walk(run.processId(), {{"END USER LICENSE AGREEMENT", IDOK, NULL},
                {"Choose a Folder", IDOK, NULL},
                {"Closing Running Copies", IDOK, closingText},
                {"Installation Successful", IDNO, doneText}});
@@ -235,7 +212,7 @@ TEST(StartupPrompt, YesMakesTheEntryAndStartsTheProgram)
 {
     ProcessRun run;
     ASSERT_TRUE(run.start(setupProgram("tests/sequence/setupStartupPrompt.exe")));
-    walk(run, {{"END USER LICENSE AGREEMENT", IDOK, NULL},
+    walk(run.processId(), {{"END USER LICENSE AGREEMENT", IDOK, NULL},
                {"Choose a Folder", IDOK, NULL},
                {"Close Running Copies First!", IDOK, closeCopiesText},
                {"Add To Startup Group", IDYES, "Start Velmorant with Windows?"},
@@ -250,7 +227,7 @@ TEST(StartupPrompt, NoMakesNoEntryAndStartsNothing)
 {
     ProcessRun run;
     ASSERT_TRUE(run.start(setupProgram("tests/sequence/setupStartupPrompt.exe")));
-    walk(run, {{"END USER LICENSE AGREEMENT", IDOK, NULL},
+    walk(run.processId(), {{"END USER LICENSE AGREEMENT", IDOK, NULL},
                {"Choose a Folder", IDOK, NULL},
                {"Close Running Copies First!", IDOK, closeCopiesText},
                {"Add To Startup Group", IDNO, "Start Velmorant with Windows?"},

@@ -119,8 +119,47 @@ SeenBox answerBox(const char *title, int button, int timeoutMs, DWORD processId)
     if (box == NULL)
         return seen;
     seen.title = title;
+    // A message box gets its title before its text: give the text a moment.
     seen.text = messageBoxText(box);
+    for (int waited = 0; seen.text.empty() && waited < 3000; waited += 20) {
+        Sleep(20);
+        seen.text = messageBoxText(box);
+    }
     pressButton(box, button);
     EXPECT_TRUE(waitForWindowGone(box)) << "\"" << title << "\" stayed open";
     return seen;
+}
+
+void walk(DWORD processId, const std::vector<Step> &steps, int timeoutMs)
+{
+    for (const Step &step : steps) {
+        SCOPED_TRACE(step.title);
+        HWND window = waitForWindow(step.title, timeoutMs, processId);
+        ASSERT_NE(window, (HWND)NULL) << "no \"" << step.title << "\"; the run shows: "
+                                      << ::testing::PrintToString(windowTitles(processId));
+        if (step.text != NULL) {
+            // A message box gets its title before its text: give the text a moment.
+            std::string text = messageBoxText(window);
+            for (int waited = 0; text != step.text && waited < 3000; waited += 20) {
+                Sleep(20);
+                text = messageBoxText(window);
+            }
+            EXPECT_EQ(text, step.text);
+        }
+        pressButton(window, step.button);
+        ASSERT_TRUE(waitForWindowGone(window));
+    }
+}
+
+HWND pressKey(HWND window, WORD key)
+{
+    DWORD thread = GetWindowThreadProcessId(window, NULL);
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(thread, &info) || info.hwndFocus == NULL)
+        return NULL;
+    UINT scan = MapVirtualKeyA(key, MAPVK_VK_TO_VSC);
+    PostMessageA(info.hwndFocus, WM_KEYDOWN, key, 1 | (LPARAM)scan << 16);
+    PostMessageA(info.hwndFocus, WM_KEYUP, key, 1 | (LPARAM)scan << 16 | 0xC0000000u);
+    return info.hwndFocus;
 }

@@ -23,6 +23,9 @@ std::string controlText(HWND dialog, int id);
 std::string messageBoxText(HWND box);
 // Presses a button by id, as its click would (the dialog gets WM_COMMAND/BN_CLICKED).
 void pressButton(HWND dialog, int id);
+// Sends a key press to the control that has the focus in window's thread, as the keyboard
+// would queue it; returns that control (NULL when the thread has no focus).
+HWND pressKey(HWND window, WORD key);
 // Types text into an edit control, replacing its contents.
 void setControlText(HWND dialog, int id, const char *text);
 
@@ -33,5 +36,16 @@ struct SeenBox {
 };
 // Waits for the box titled title, records it, and presses button id.
 SeenBox answerBox(const char *title, int button, int timeoutMs = 20000, DWORD processId = 0);
+
+// One box or dialog of a run, in order: its title, the button pressed, and its text when the
+// test knows it exactly (NULL: not checked).
+struct Step {
+    const char *title;
+    int button;
+    const char *text;
+};
+// Answers each step in turn for the process processId, failing the test at the first box that
+// does not appear (naming what the process shows instead).
+void walk(DWORD processId, const std::vector<Step> &steps, int timeoutMs = 60000);
 
 #endif

@@ -1,0 +1,244 @@
+// Whole runs of the setup program as a user makes them, and everything they leave behind:
+// files and their times, shortcuts, the uninstall key, the INI value, started programs.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <string>
+#include <vector>
+
+#include "support/folderDialogDriver.h"
+#include "support/processRun.h"
+#include "support/shellLinks.h"
+#include "support/testPaths.h"
+#include "support/windowDriver.h"
+
+namespace {
+
+const char uninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velmorant";
+const char closeCopiesTitle[] = "Close Running Copies First!";
+const char doneTitle[] = "Installation Successful";
+const char notInstalledText[] =
+    "The application will not be installed at this time. If you decide to install the "
+    "application later, just launch this program again to complete the installation process.";
+const char shuttingDownText[] =
+    "This program cannot operate without a data folder to store its files in. The program will "
+    "exit now. Please determine an appropriate folder name and start the program again later.";
+const char failedCreateText[] =
+    "The application was not able to create one of its component files. The disk is full, or a "
+    "copy of the application is already running, or you do not have write access to the "
+    "directory in which you are attempting to install the application. Check your available "
+    "disk space, make sure the application is not running now, and run the setup program again.";
+const char failedWriteText[] =
+    "The application was unable to finish writing a file to disk. Your hard drive is probably "
+    "full. Check your available disk space, make additional space available, and run the setup "
+    "program again.";
+
+std::string quoted(const std::string &path)
+{
+    return "\"" + path + "\"";
+}
+
+long long modificationTime(const std::string &path)
+{
+    struct __stat64 status;
+    return _stat64(path.c_str(), &status) == 0 ? (long long)status.st_mtime : -1;
+}
+
+// Starts setup.exe (or a test build) and accepts the agreement.
+void startAndAccept(ProcessRun &run, const char *program = "setup.exe")
+{
+    ASSERT_TRUE(run.start(quoted(buildFile(program))));
+    walk(run.processId(), {{"END USER LICENSE AGREEMENT", IDOK, NULL}}, 30000);
+}
+
+// What a successful run into folder leaves: the files with their stored times, both links,
+// the uninstall key and the INI value.
+void expectInstalledIn(const std::string &folder)
+{
+    struct File {
+        const char *name;
+        std::string source;
+        long long time;
+    } files[] = {
+        {"velmorant.exe", buildFile("product/velmorant.exe"), 1087915477},
+        {"velmorant.exe.manifest", sourceFile("product/velmorant.exe.manifest"), 1081208669},
+        {"qxuninst.exe", buildFile("product/qxuninst.exe"), 1091219033},
+    };
+    for (const File &file : files) {
+        SCOPED_TRACE(file.name);
+        std::string path = folder + "\\" + file.name;
+        EXPECT_EQ(modificationTime(path), file.time);
+        EXPECT_TRUE(readFile(path) == readFile(file.source));
+    }
+    std::string group = programsFolder() + "\\Velmorant";
+    struct Link {
+        const char *file;
+        const char *target;
+    } links[] = {{"Velmorant.lnk", "velmorant.exe"}, {"Uninstall.lnk", "qxuninst.exe"}};
+    for (const Link &link : links) {
+        SCOPED_TRACE(link.file);
+        ShellLinkSeen seen = readShellLink(group + "\\" + link.file);
+        ASSERT_TRUE(seen.loaded);
+        EXPECT_EQ(seen.target, folder + "\\" + link.target);
+        EXPECT_EQ(seen.workingDirectory, folder);
+        EXPECT_EQ(seen.arguments, "");
+        EXPECT_EQ(seen.showCommand, 1u);
+    }
+    EXPECT_EQ(machineRegistryText(uninstallKey, "DisplayName"), "Velmorant");
+    EXPECT_EQ(machineRegistryText(uninstallKey, "UninstallString"), folder + "\\qxuninst.exe");
+    EXPECT_EQ(iniText("velmorant.ini", "Options", "dataDir"), folder);
+}
+
+void expectNothingRegistered()
+{
+    EXPECT_EQ(machineRegistryText(uninstallKey, "DisplayName"), "<missing>");
+    EXPECT_FALSE(folderExists(programsFolder() + "\\Velmorant"));
+}
+
+}  // namespace
+
+TEST(Install, ChosenFolderAnsweredNo)
+{
+    ASSERT_TRUE(CreateDirectoryA("C:\\Apps", NULL));
+    ProcessRun run;
+    startAndAccept(run);
+    FolderDialogSeen shown = chooseFolderInDialog(run.processId(), "C:\\Apps", "Velmorant");
+    EXPECT_EQ(shown.parent, "C:\\Program Files");
+    EXPECT_EQ(shown.application, "Velmorant");
+    walk(run.processId(), {{closeCopiesTitle, IDOK, NULL}, {doneTitle, IDNO, NULL}});
+    EXPECT_EQ(run.wait(), 0);
+    expectInstalledIn("C:\\Apps\\Velmorant");
+    // No: nothing is started.
+    EXPECT_EQ(waitForWindow("Velmorant - C:\\Apps\\Velmorant", 2000), (HWND)NULL);
+}
+
+TEST(Install, YesStartsTheInstalledProgram)
+{
+    ProcessRun run;
+    startAndAccept(run);
+    chooseFolderInDialog(run.processId(), NULL, NULL);
+    walk(run.processId(), {{closeCopiesTitle, IDOK, NULL}, {doneTitle, IDYES, NULL}});
+    EXPECT_EQ(run.wait(), 0);
+    expectInstalledIn("C:\\Program Files\\Velmorant");
+    // The program shows the data folder the INI value names.
+    HWND program = waitForWindow("Velmorant - C:\\Program Files\\Velmorant", 30000);
+    ASSERT_NE(program, (HWND)NULL);
+    PostMessageA(program, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(waitForWindowGone(program));
+}
+
+TEST(Install, SecondRunProposesTheStoredFolder)
+{
+    ASSERT_TRUE(CreateDirectoryA("C:\\Tools", NULL));
+    {
+        ProcessRun first;
+        startAndAccept(first);
+        chooseFolderInDialog(first.processId(), "C:\\Tools", "MyVelmorant");
+        walk(first.processId(), {{closeCopiesTitle, IDOK, NULL}, {doneTitle, IDNO, NULL}});
+        ASSERT_EQ(first.wait(), 0);
+    }
+    ProcessRun second;
+    startAndAccept(second);
+    FolderDialogSeen shown = chooseFolderInDialog(second.processId(), NULL, NULL);
+    EXPECT_EQ(shown.parent, "C:\\Tools");
+    EXPECT_EQ(shown.application, "MyVelmorant");
+    walk(second.processId(), {{closeCopiesTitle, IDOK, NULL}, {doneTitle, IDNO, NULL}});
+    EXPECT_EQ(second.wait(), 0);
+    expectInstalledIn("C:\\Tools\\MyVelmorant");
+}
+
+TEST(Decline, EscapeKey)
+{
+    ProcessRun run;
+    ASSERT_TRUE(run.start(quoted(buildFile("setup.exe"))));
+    HWND agreement = waitForWindow("END USER LICENSE AGREEMENT", 30000, run.processId());
+    ASSERT_NE(agreement, (HWND)NULL);
+    // The key reaches the control with the focus, the "I Accept" button; the dialog manager
+    // turns Escape into Cancel.
+    HWND acceptButton = GetDlgItem(agreement, IDOK);
+    HWND focus = NULL;
+    for (int waited = 0; focus == NULL && waited < 5000; waited += 50, Sleep(50))
+        focus = pressKey(agreement, VK_ESCAPE);
+    ASSERT_EQ(focus, acceptButton);
+    walk(run.processId(), {{"Application Not Installed", IDOK, notInstalledText}});
+    EXPECT_EQ(run.wait(), 0);
+    expectNothingRegistered();
+}
+
+TEST(Decline, CancelledFolderChoice)
+{
+    ProcessRun run;
+    startAndAccept(run);
+    HWND dialog = waitForWindow("Choose a Folder", 30000, run.processId());
+    ASSERT_NE(dialog, (HWND)NULL);
+    pressButton(dialog, IDCANCEL);
+    walk(run.processId(), {{"Shutting Down", IDOK, shuttingDownText},
+                           {"Application Not Installed", IDOK, notInstalledText}});
+    EXPECT_EQ(run.wait(), 0);
+    expectNothingRegistered();
+    EXPECT_EQ(iniText("velmorant.ini", "Options", "dataDir"), "<missing>");
+    EXPECT_FALSE(folderExists("C:\\Program Files\\Velmorant"));
+}
+
+// T: is a 200 KB drive: not the megabyte the program needs. The user picks another folder.
+TEST(DiskSpace, SmallDriveThenAnotherFolder)
+{
+    ProcessRun run;
+    startAndAccept(run);
+    chooseFolderInDialog(run.processId(), "T:", "Velmorant");
+    walk(run.processId(),
+         {{"Not Enough Disk Space", IDOK,
+           "Not enough free disk space is available on the drive you have specified. 1 megabytes "
+           "of free space are required for the proper operation of the program. On drive T:\\ "
+           "only 0 megabytes of free space are available.\r\n\r\nYou will be given another "
+           "opportunity to choose a location for the software. You may wish to cancel the "
+           "installation process, or use your Windows desktop to delete files, making more room "
+           "for the program."}});
+    FolderDialogSeen again = chooseFolderInDialog(run.processId(), "C:\\Program Files", "Velmorant");
+    EXPECT_EQ(again.parent, "T:");
+    EXPECT_EQ(again.application, "Velmorant");
+    walk(run.processId(), {{closeCopiesTitle, IDOK, NULL}, {doneTitle, IDNO, NULL}});
+    EXPECT_EQ(run.wait(), 0);
+    expectInstalledIn("C:\\Program Files\\Velmorant");
+    EXPECT_FALSE(fileExists("T:\\Velmorant\\velmorant.exe"));
+}
+
+// The uninstaller of an earlier installation cannot be replaced: the run stops with its
+// message and takes away exactly what it wrote.
+TEST(FailedExtraction, ReadOnlyTargetKeepsWhatWasThere)
+{
+    std::string folder = "C:\\Apps\\Velmorant";
+    ASSERT_TRUE(CreateDirectoryA("C:\\Apps", NULL));
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), NULL));
+    ASSERT_TRUE(writeFile(folder + "\\qxuninst.exe", "earlier uninstaller"));
+    ASSERT_TRUE(SetFileAttributesA((folder + "\\qxuninst.exe").c_str(), FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(writeFile(folder + "\\notes.txt", "the user's notes"));
+    ProcessRun run;
+    startAndAccept(run);
+    chooseFolderInDialog(run.processId(), "C:\\Apps", "Velmorant");
+    walk(run.processId(), {{closeCopiesTitle, IDOK, NULL},
+                           {"Velmorant Installation Failed", IDOK, failedCreateText}});
+    EXPECT_EQ(run.wait(), 0);
+    EXPECT_FALSE(fileExists(folder + "\\velmorant.exe"));
+    EXPECT_FALSE(fileExists(folder + "\\velmorant.exe.manifest"));
+    EXPECT_EQ(readFile(folder + "\\qxuninst.exe"), "earlier uninstaller");
+    EXPECT_EQ(readFile(folder + "\\notes.txt"), "the user's notes");
+    expectNothingRegistered();
+}
+
+TEST(FailedExtraction, DiskFullDuringExtraction)
+{
+    ASSERT_TRUE(CreateDirectoryA("T:\\Velmorant", NULL));
+    ASSERT_TRUE(writeFile("T:\\Velmorant\\notes.txt", "the user's notes"));
+    ProcessRun run;
+    startAndAccept(run, "tests/endToEnd/setupBigPayload.exe");
+    chooseFolderInDialog(run.processId(), "T:", "Velmorant");
+    walk(run.processId(), {{closeCopiesTitle, IDOK, NULL},
+                           {"Velmorant Installation Failed", IDOK, failedWriteText}});
+    EXPECT_EQ(run.wait(), 0);
+    EXPECT_FALSE(fileExists("T:\\Velmorant\\small.dat"));
+    EXPECT_FALSE(fileExists("T:\\Velmorant\\big.bin"));
+    EXPECT_EQ(readFile("T:\\Velmorant\\notes.txt"), "the user's notes");
+    expectNothingRegistered();
+}
