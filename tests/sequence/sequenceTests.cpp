@@ -8,6 +8,7 @@
 
 #include "support/folderDialogDriver.h"
 #include "support/processRun.h"
+#include "support/shellLinks.h"
 #include "support/testPaths.h"
 #include "support/windowDriver.h"
 
@@ -83,6 +84,39 @@ void reportWindows98To(const char *exeName)
     RegCloseKey(handle);
 }
 
+const char oldServiceName[] = "VelmorantTestService";
+
+// Whether the service manager knows the service (and it is not on its way out).
+bool serviceInstalled(const char *name)
+{
+    SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS);
+    SC_HANDLE service = manager != NULL ? OpenServiceA(manager, name, SERVICE_QUERY_STATUS) : NULL;
+    bool installed = service != NULL;
+    if (service != NULL)
+        CloseServiceHandle(service);
+    if (manager != NULL)
+        CloseServiceHandle(manager);
+    return installed;
+}
+
+// Installs and starts the test service under the name the test build's settings give.
+bool installOldService()
+{
+    SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS);
+    if (manager == NULL)
+        return false;
+    std::string command = "\"" + buildFile("tests/system/testService.exe") + "\" 500";
+    SC_HANDLE service = CreateServiceA(manager, oldServiceName, "Velmorant old service",
+                                       SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS,
+                                       SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, command.c_str(),
+                                       NULL, NULL, NULL, NULL, NULL);
+    bool started = service != NULL && StartServiceA(service, 0, NULL);
+    if (service != NULL)
+        CloseServiceHandle(service);
+    CloseServiceHandle(manager);
+    return started;
+}
+
 }  // namespace
 
 TEST(DefaultSettings, WholeRunAnsweredNo)
@@ -151,16 +185,29 @@ TEST(DefaultSettings, AgreementThatCannotBeShownIsNotAccepted)
 // service program run with their arguments, no startup entry is made.
 TEST(AllSteps, NtFamilyRunsTheServiceSteps)
 {
+    // A running copy of the product, and an old service of it, both to be got out of the way.
+    ProcessRun product;
+    ASSERT_TRUE(product.start(setupProgram("product/velmorant.exe")));
+    ASSERT_NE(waitForWindow("Velmorant - (not recorded)", 30000, product.processId()), (HWND)NULL);
+    ASSERT_TRUE(installOldService());
+
     ProcessRun run;
     ASSERT_TRUE(run.start(setupProgram("tests/sequence/setupAllSteps.exe")));
     walk(run.processId(), {{"END USER LICENSE AGREEMENT", IDOK, NULL},
-               {"Choose a Folder", IDOK, NULL},
-               {"Closing Running Copies", IDOK, closingText},
-               {"Uninstalling Old Service (If Present)", IDOK, oldServiceText},
-               {"Installing Service", IDOK, newServiceText},
-               {"Installation Successful", IDYES, doneText}});
-    EXPECT_EQ(run.wait(), 0);
+                           {"Choose a Folder", IDOK, NULL},
+                           {"Closing Running Copies", IDOK, closingText}});
+    EXPECT_EQ(product.wait(20000), 0) << "the running copy was not closed";
+    walk(run.processId(), {{"Uninstalling Old Service (If Present)", IDOK, oldServiceText}});
+    HWND newService = waitForWindow("Installing Service", 60000, run.processId());
+    ASSERT_NE(newService, (HWND)NULL);
+    EXPECT_FALSE(serviceInstalled(oldServiceName)) << "the old service is still there";
+    // The companion was waited for: it has run before the next step's box.
     std::string folder = installedIn;
+    EXPECT_EQ(recordedStarts(1, 0), std::vector<std::string>(
+                                        {"nqlopsv.exe|\"" + folder + "\\nqlopsv.exe\" -install -sid=0|" + folder}));
+    walk(run.processId(), {{"Installing Service", IDOK, newServiceText},
+                           {"Installation Successful", IDYES, doneText}});
+    EXPECT_EQ(run.wait(), 0);
     std::vector<std::string> expected = {
         "nqlopsv.exe|\"" + folder + "\\nqlopsv.exe\" -install -sid=0|" + folder,
         "velmorantsvc.exe|\"" + folder + "\\velmorantsvc.exe\" -install-service|" + folder,
@@ -168,6 +215,8 @@ TEST(AllSteps, NtFamilyRunsTheServiceSteps)
     };
     EXPECT_EQ(recordedStarts(3), expected);
     EXPECT_EQ(iniText("velmorant.ini", "Options", "dataDir"), folder);
+    // A service program is configured on the NT family: no startup entry.
+    EXPECT_FALSE(fileExists(startupFolder() + "\\Velmorant Agent.lnk"));
 }
 
 TEST(AllSteps, ServiceProgramThatFailsIsReported)
@@ -206,6 +255,11 @@ TEST(AllSteps, Windows98MakesTheStartupEntryWithoutAsking)
     std::vector<std::string> starts = recordedStarts(2);
     std::sort(starts.begin(), starts.end(), std::greater<std::string>());  // WinExec does not wait
     EXPECT_EQ(starts, expected);
+    ShellLinkSeen startup = readShellLink(startupFolder() + "\\Velmorant Agent.lnk");
+    ASSERT_TRUE(startup.loaded);
+    EXPECT_EQ(startup.target, folder + "\\velmorant.exe");
+    EXPECT_EQ(startup.arguments, "-minimized -x");
+    EXPECT_EQ(startup.showCommand, 2u);  // minimized
 }
 
 TEST(StartupPrompt, YesMakesTheEntryAndStartsTheProgram)
@@ -221,6 +275,12 @@ TEST(StartupPrompt, YesMakesTheEntryAndStartsTheProgram)
     std::string folder = installedIn;
     EXPECT_EQ(recordedStarts(1),
               std::vector<std::string>({"velmorant.exe|\"" + folder + "\\velmorant.exe\" \\n|" + folder}));
+    ShellLinkSeen startup = readShellLink(startupFolder() + "\\Velmorant.lnk");
+    ASSERT_TRUE(startup.loaded);
+    EXPECT_EQ(startup.target, folder + "\\velmorant.exe");
+    EXPECT_EQ(startup.workingDirectory, folder);
+    EXPECT_EQ(startup.arguments, "");
+    EXPECT_EQ(startup.showCommand, 2u);
 }
 
 TEST(StartupPrompt, NoMakesNoEntryAndStartsNothing)
@@ -234,5 +294,6 @@ TEST(StartupPrompt, NoMakesNoEntryAndStartsNothing)
                {"Installation Successful", IDNO, doneText}});
     EXPECT_EQ(run.wait(), 0);
     EXPECT_TRUE(recordedStarts(0, 0).empty());
+    EXPECT_FALSE(fileExists(startupFolder() + "\\Velmorant.lnk"));
     EXPECT_EQ(iniText("velmorant.ini", "Options", "dataDir"), installedIn);
 }
