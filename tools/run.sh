@@ -1,7 +1,8 @@
 #!/bin/bash
 # Installs what is missing, builds, and starts the setup program under Wine in a private
 # prefix (run/prefix). With a display ($DISPLAY) it is started for the person at the screen;
-# without one it runs on a private Xvfb and a screenshot of its first screen is saved.
+# without one it runs on a private Xvfb, a whole install is walked with the default answers,
+# every screen is saved as a PNG in run/screens and what the run installed is listed.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/tools/deps.sh"
@@ -9,21 +10,24 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 export HARNESS_DIR=$root/run
 mkdir -p "$HARNESS_DIR"
 . "$root/tests/harness/common.sh"
-"$root/tests/harness/make-prefix.sh"
 export WINEPREFIX=$TEMPLATE_PREFIX
 setup=$root/build/x86_64/setup.exe
 
 if [ -n "${DISPLAY:-}" ]; then
+  "$root/tests/harness/make-prefix.sh"
   echo "run: starting $setup on $DISPLAY (prefix $WINEPREFIX)"
   exec "$WINE" "$setup"
 fi
 
-# No display: a private one, stopped again by PID at the end.
+# No display: a private one and a fresh prefix, both stopped again by PID at the end.
+rm -rf "$TEMPLATE_PREFIX"
+"$root/tests/harness/make-prefix.sh"
 disp=$HARNESS_DIR/display
 rm -f "$disp"
 setsid Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$disp" </dev/null >/dev/null 2>&1 &
 xvfb=$!
-trap 'kill $xvfb 2>/dev/null; "$WINESERVER" -k 2>/dev/null || true' EXIT
+trap 'stop_server "$HARNESS_DIR/pids/server-run"; kill $xvfb 2>/dev/null' EXIT
 for i in $(seq 1 200); do [ -s "$disp" ] && break; sleep 0.05; done
 export DISPLAY=:$(tr -d '\n' <"$disp")
-"$root/tools/walkthrough.sh" "$setup"
+start_server "$HARNESS_DIR/pids/server-run"
+"$root/tools/walkthrough.sh"
