@@ -9,7 +9,10 @@ set(VELMORANT_WARNINGS -Wall -Wextra -Werror)
 function(velmorant_program_options target)
   target_compile_options(${target} PRIVATE ${VELMORANT_WARNINGS}
     $<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions -fno-rtti>
-    -ffunction-sections -fdata-sections
+    # No -fdata-sections: with it mingw puts zero-filled buffers in .data, in the file.
+    -ffunction-sections
+    # No unwind tables: the programs use no exceptions.
+    $<$<COMPILE_LANGUAGE:C,CXX>:-fno-asynchronous-unwind-tables -fno-unwind-tables>
     # No build folder in the binary: two builds in different folders are identical.
     $<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${CMAKE_SOURCE_DIR}=. -ffile-prefix-map=${CMAKE_BINARY_DIR}=build>)
 endfunction()
