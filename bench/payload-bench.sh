@@ -6,7 +6,8 @@
 #   extraction: this program's extraction (a whole wine64 process into a fresh folder) against
 #               the NSIS installer run silently (/S) under wine64, and against the native
 #               limit (a Linux program inflating the same chunks with the system zlib)
-# Results go to build/bench/results.md and to standard output.
+# Results go to build/bench/results.md (and one tab-separated line to results-<MB>.tsv, for
+# bench/performance.sh) and to standard output.
 set -eu
 megabytes=${1:-200}
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -114,3 +115,6 @@ ratio() { echo "scale=2; $1 / $2" | bc -l; }
   echo
   echo "Extraction runs (s): this program ${oursRuns[*]}; NSIS ${nsisRuns[*]}; native ${nativeRuns[*]}"
 } | tee "$work/results.md"
+printf '%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\n' "$megabytes" "$files" "$total" \
+  "$oursBuild" "$nsisBuild" "$oursMemory" "$nsisMemory" "$oursSize" "$nsisSize" \
+  "$oursExtract" "$nsisExtract" "$nativeExtract" >"$work/results-$megabytes.tsv"

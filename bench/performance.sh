@@ -1,0 +1,107 @@
+#!/bin/bash
+# performance.sh [MEGABYTES...]: the setup program side by side with NSIS and with the
+# machine's own limit, in one run on this machine (default sizes 25 50 100 200):
+#   stub size      i686 setup.exe less its compressed payload, against an empty NSIS
+#                  installer (zlib, x86-unicode)
+#   build          payload generation + compile + link against makensis, per payload size,
+#                  with the build's peak memory
+#   extraction     this program (a whole wine64 process) against the NSIS installer run with
+#                  /S under wine64 and against a native inflate-and-write program, per size
+#   start-up       from process start to the agreement dialog on screen, against an NSIS
+#                  installer with a licence page
+# Writes bench/results/performance.md and bench/results/performance.png.
+set -eu
+root=$(cd "$(dirname "$0")/.." && pwd)
+sizes=(${*:-25 50 100 200})
+results=$root/bench/results
+work=$root/build/bench
+mkdir -p "$results" "$work"
+"$root/tools/deps.sh"
+for p in nsis time bc gnuplot-nox; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' ||
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$p" >/dev/null
+done
+"$root/tools/build.sh" >/dev/null
+
+# Stub size.
+setup32=$root/build/i686/setup.exe
+stub=$(( $(stat -c %s "$setup32") - $(stat -c %s "$root/build/i686/payloads/productPayload/productPayload.bin") ))
+printf 'Unicode true\nSetCompressor zlib\nName "Velmorant"\nOutFile "%s"\nRequestExecutionLevel user\nSection\nSectionEnd\n' \
+  "$work/nsisEmpty.exe" >"$work/empty.nsi"
+makensis -V1 "$work/empty.nsi"
+nsisEmpty=$(stat -c %s "$work/nsisEmpty.exe")
+
+# Build and extraction per payload size.
+for mb in "${sizes[@]}"; do
+  echo "== payload of $mb MB"
+  "$root/bench/payload-bench.sh" "$mb" | tail -n 8
+done
+
+# Start-up: the same prefix and a private display, five timed starts of each after a warm-up.
+export HARNESS_DIR=$work/harness
+. "$root/tests/harness/common.sh"
+"$root/tests/harness/make-prefix.sh"
+export WINEPREFIX=$TEMPLATE_PREFIX
+disp=$HARNESS_DIR/display
+setsid Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$disp" </dev/null >/dev/null 2>&1 &
+xvfb=$!
+trap 'stop_server "$HARNESS_DIR/pids/server-startup"; kill $xvfb 2>/dev/null' EXIT
+for i in $(seq 1 200); do [ -s "$disp" ] && break; sleep 0.05; done
+export DISPLAY=:$(tr -d '\n' <"$disp")
+start_server "$HARNESS_DIR/pids/server-startup"
+{
+  printf 'Target amd64-unicode\nSetCompressor zlib\nName "Velmorant"\nOutFile "%s"\n' "$work/nsisLicense.exe"
+  printf 'RequestExecutionLevel user\nLicenseData "%s"\nPage license\nPage instfiles\nSection\nSectionEnd\n' \
+    "$root/product/velmorant.exe.manifest"
+} >"$work/license.nsi"
+makensis -V1 "$work/license.nsi"
+timer=$root/build/x86_64/bench/startupTimer.exe
+median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
+startups() {  # startups PROGRAM TITLE: five timed starts after one warm-up
+  "$WINE" "$timer" "$1" "$2" >/dev/null 2>&1
+  for i in 1 2 3 4 5; do "$WINE" "$timer" "$1" "$2" 2>/dev/null | tr -d '\r'; done | median
+}
+oursStartup=$(startups "$root/build/x86_64/setup.exe" "END USER LICENSE AGREEMENT")
+nsisStartup=$(startups "$work/nsisLicense.exe" "*")
+
+# The report.
+ratio() { echo "scale=2; $1 / $2" | bc -l | sed 's/^\./0./'; }
+table=$work/performance.tsv
+cat "${sizes[@]/#/$work/results-}" 2>/dev/null >/dev/null || true
+: >"$table"
+for mb in "${sizes[@]}"; do cat "$work/results-$mb.tsv" >>"$table"; done
+{
+  echo "Measured $(date -u '+%Y-%m-%d') on this machine ($(nproc) cores), Wine $("$WINE" --version 2>/dev/null | tr -d '\r'), NSIS $(makensis -VERSION)."
+  echo
+  echo "| measure | this program | NSIS | ratio | target |"
+  echo "|---|---|---|---|---|"
+  echo "| stub size, i686 (bytes) | $stub | $nsisEmpty | $(ratio "$stub" "$nsisEmpty") | ≤ 65536 and ≤ 0.7 |"
+  echo "| start-up to the agreement dialog (ms) | $oursStartup | $nsisStartup | $(ratio "$oursStartup" "$nsisStartup") | |"
+  echo
+  echo "| payload (MB) | files | build (s) | makensis (s) | ratio | build peak memory (MB) | extraction (s) | NSIS /S (s) | native (s) | ratio to NSIS | ratio to native |"
+  echo "|---|---|---|---|---|---|---|---|---|---|---|"
+  while IFS=$'\t' read -r mb files bytes ob nb om nm os ns oe ne xe; do
+    echo "| $((bytes / 1048576)) | $files | $ob | $nb | $(ratio "$ob" "$nb") | $((om / 1024)) | $oe | $ne | $xe | $(ratio "$oe" "$ne") | $(ratio "$oe" "$xe") |"
+  done <"$table"
+  echo
+  echo "Targets: build ≤ 0.5 × makensis; extraction ≤ 0.6 × NSIS and ≤ 1.3 × native; both linear in the payload size."
+} | tee "$results/performance.md"
+
+gnuplot <<PLOT
+set terminal pngcairo size 900,400 font ",10"
+set output "$results/performance.png"
+set multiplot layout 1,2
+set datafile separator "\t"
+set key top left
+set xlabel "payload (MB)"
+set ylabel "seconds"
+set title "Extraction"
+plot "$table" using (\$3/1048576):10 with linespoints title "this program (wine64)", \
+     "" using (\$3/1048576):11 with linespoints title "NSIS /S (wine64)", \
+     "" using (\$3/1048576):12 with linespoints title "native inflate + write"
+set title "Build"
+plot "$table" using (\$3/1048576):4 with linespoints title "generate + compile + link", \
+     "" using (\$3/1048576):5 with linespoints title "makensis"
+unset multiplot
+PLOT
+echo "bench: $results/performance.md and performance.png"
