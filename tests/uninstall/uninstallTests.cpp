@@ -410,3 +410,54 @@ TEST(Uninstall, RunElsewhereRemovesNothing)
     EXPECT_TRUE(fileExists(groupFolder() + "\\Uninstall.lnk"));
     EXPECT_EQ(machineRegistryText(uninstallKey, "DisplayName"), "Velmorant");
 }
+
+// On the NT family the product's service is stopped and deleted with the rest.
+TEST(Uninstall, ServiceIsStoppedAndDeleted)
+{
+    ProcessRun setup;
+    ASSERT_TRUE(setup.start("\"" + buildFile("tests/uninstall/setupService.exe") + "\""));
+    HWND agreement = waitForWindow("END USER LICENSE AGREEMENT", 30000, setup.processId());
+    ASSERT_NE(agreement, (HWND)NULL);
+    pressButton(agreement, IDOK);
+    ASSERT_NE(chooseFolderInDialog(setup.processId(), NULL, NULL).dialog, (HWND)NULL);
+    answerBox("Close Running Copies First!", IDOK, 30000, setup.processId());
+    answerBox("Uninstalling Old Service (If Present)", IDOK, 30000, setup.processId());
+    answerBox("Installing Service", IDOK, 60000, setup.processId());
+    answerBox("Installation Successful", IDNO, 60000, setup.processId());
+    ASSERT_EQ(setup.wait(), 0);
+    ASSERT_TRUE(fileExists(std::string(defaultFolder) + "\\velmorantsvc.exe"));
+
+    // The service the product's service program would have registered, running.
+    SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS);
+    ASSERT_NE(manager, (SC_HANDLE)NULL);
+    std::string command = "\"" + buildFile("tests/system/testService.exe") + "\" 1500";
+    SC_HANDLE service = CreateServiceA(manager, "VelmorantTestService", "Velmorant test service",
+                                       SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS,
+                                       SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
+                                       command.c_str(), NULL, NULL, NULL, NULL, NULL);
+    ASSERT_NE(service, (SC_HANDLE)NULL);
+    ASSERT_TRUE(StartServiceA(service, 0, NULL));
+    SERVICE_STATUS status = {};
+    for (int i = 0; i < 200 && QueryServiceStatus(service, &status) &&
+                    status.dwCurrentState != SERVICE_RUNNING;
+         i++)
+        Sleep(50);
+    ASSERT_EQ(status.dwCurrentState, (DWORD)SERVICE_RUNNING);
+
+    Uninstall seen = runUninstaller(IDYES);
+    EXPECT_EQ(seen.exitCode, 0) << seen.final.text;
+    ASSERT_TRUE(QueryServiceStatus(service, &status));
+    EXPECT_EQ(status.dwCurrentState, (DWORD)SERVICE_STOPPED);
+    CloseServiceHandle(service);
+    // Deleted: the manager no longer opens it once the last handle is closed.
+    SetLastError(0);
+    SC_HANDLE again = OpenServiceA(manager, "VelmorantTestService", SERVICE_ALL_ACCESS);
+    bool gone = again == NULL || (!DeleteService(again) &&
+                                  GetLastError() == ERROR_SERVICE_MARKED_FOR_DELETE);
+    EXPECT_TRUE(gone);
+    if (again != NULL)
+        CloseServiceHandle(again);
+    CloseServiceHandle(manager);
+    EXPECT_FALSE(fileExists(std::string(defaultFolder) + "\\velmorantsvc.exe"));
+    expectProductGone(defaultFolder);
+}
