@@ -4,6 +4,8 @@
 // the INI value with the chosen folder, and shared files in the system directory stay.
 #include <windows.h>
 
+#include <string.h>
+
 #include "setup/boundedText.h"
 #include "setup/installerSettings.h"
 #include "system/runningCopies.h"
@@ -35,7 +37,8 @@ void removeService(void)
         char item[TEXT_BUFFER_SIZE];
         if (!formatText(item, sizeof item, "the service %s", installerSettings.serviceName))
             copyText(item, sizeof item, "the service");
-        reportFailure(item, ERROR_ACCESS_DENIED, 0);
+        // Its program may still be running and hold its file; that is reported where it fails.
+        reportFailureReason(item, "it could not be stopped and deleted");
         return;
     }
     pauseWithAnimation(SERVICE_PAUSE_MILLISECONDS);  // the service's process lets go of its file
@@ -73,10 +76,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int)
     if (length == 0 || length >= sizeof uninstallerSelfPath ||
         !folderOfPath(uninstallFolder, sizeof uninstallFolder, uninstallerSelfPath))
         return UNINSTALL_NOT_FOUND;
-    char longFolder[TEXT_BUFFER_SIZE];
-    length = GetLongPathNameA(uninstallFolder, longFolder, sizeof longFolder);
-    if (length > 0 && length < sizeof longFolder)
-        copyText(uninstallFolder, sizeof uninstallFolder, longFolder);
 
     const char *product = installerSettings.productName;
     if (!buildConfirmTitle(messageTitle, sizeof messageTitle, product))

@@ -1,6 +1,6 @@
 // Self-removal in two processes: the uninstaller hands over to a copy of itself in the
 // temporary folder, which waits for the original to exit and deletes its file. The copy
-// cannot delete itself either, so it asks for its own removal at the next restart.
+// cannot delete itself either: the original marks it for removal at the next restart.
 #include "uninstallSelf.h"
 
 #include <windows.h>
@@ -20,14 +20,36 @@ const DWORD handOverMilliseconds = 15000;
 const int deleteAttempts = 40;
 const int deleteRetryMilliseconds = 250;
 
+// The [rename] section of WININIT.INI, read and written whole.
+char renameSection[8192];
+
 // Nothing could take over: the uninstaller and the then-empty folder go at the next restart.
 void leaveForRestart(const char *uninstaller, const char *folder)
 {
-    MoveFileExA(uninstaller, NULL, MOVEFILE_DELAY_UNTIL_REBOOT);
-    MoveFileExA(folder, NULL, MOVEFILE_DELAY_UNTIL_REBOOT);
+    scheduleRemovalAtRestart(uninstaller);
+    scheduleRemovalAtRestart(folder);
 }
 
 }  // namespace
+
+int scheduleRemovalAtRestart(const char *path)
+{
+    if (MoveFileExA(path, NULL, MOVEFILE_DELAY_UNTIL_REBOOT))
+        return 1;
+    // The 9x family has no such call: it deletes what WININIT.INI names, by short names.
+    if (GetLastError() != ERROR_CALL_NOT_IMPLEMENTED)
+        return 0;
+    char shortPath[MAX_PATH];
+    DWORD length = GetShortPathNameA(path, shortPath, sizeof shortPath);
+    if (length == 0 || length >= sizeof shortPath)
+        return 0;
+    DWORD used = GetPrivateProfileSectionA("rename", renameSection, sizeof renameSection,
+                                           "wininit.ini");
+    if (used >= sizeof renameSection - 2)  // not read whole: writing it back would lose lines
+        return 0;
+    return appendRenameEntry(renameSection, sizeof renameSection, shortPath) &&
+           WritePrivateProfileSectionA("rename", renameSection, "wininit.ini");
+}
 
 int isFinishRequest(const char *arguments)
 {
@@ -43,22 +65,26 @@ int handOverSelfRemoval(char *copyPath, size_t size)
     char eventName[64];
     DWORD processId = GetCurrentProcessId();
     DWORD length = GetTempPathA(sizeof temporaryFolder, temporaryFolder);
-    int ready = length > 0 && length < sizeof temporaryFolder &&
-                GetTempFileNameA(temporaryFolder, "qxu", 0, copy) != 0 &&
+    // GetTempFileNameA makes the file, which stays only as the copy.
+    int made = length > 0 && length < sizeof temporaryFolder &&
+               GetTempFileNameA(temporaryFolder, "qxu", 0, copy) != 0;
+    int ready = made &&
                 buildFinishArguments(arguments, sizeof arguments, processId,
                                      uninstallerSelfPath) &&
                 formatText(commandLine, sizeof commandLine, "\"%s\" %s", copy, arguments) &&
-                buildHandOverEventName(eventName, sizeof eventName, processId);
-    if (ready && !CopyFileA(uninstallerSelfPath, copy, FALSE)) {
-        DeleteFileA(copy);
-        ready = 0;
-    }
+                buildHandOverEventName(eventName, sizeof eventName, processId) &&
+                CopyFileA(uninstallerSelfPath, copy, FALSE);
     if (!ready) {
+        if (made)
+            DeleteFileA(copy);
         leaveForRestart(uninstallerSelfPath, uninstallFolder);
         copyText(copyPath, size, uninstallerSelfPath);
         return 0;
     }
     SetFileAttributesA(copy, FILE_ATTRIBUTE_NORMAL);  // a read-only original gives a read-only copy
+    // The copy cannot delete itself: asked for now, so the message can say whether it will go.
+    if (!scheduleRemovalAtRestart(copy))
+        reportFailureReason(copy, "it could not be marked for removal at the next restart");
 
     HANDLE handedOver = CreateEventA(NULL, TRUE, FALSE, eventName);
     STARTUPINFOA startup;
@@ -81,9 +107,7 @@ int handOverSelfRemoval(char *copyPath, size_t size)
         CloseHandle(handedOver);
     if (!tookOver) {
         if (!running)
-            DeleteFileA(copy);
-        else
-            MoveFileExA(copy, NULL, MOVEFILE_DELAY_UNTIL_REBOOT);
+            DeleteFileA(copy);  // still marked for the restart, where a missing file is skipped
         leaveForRestart(uninstallerSelfPath, uninstallFolder);
         copyText(copyPath, size, uninstallerSelfPath);
         return 0;
@@ -93,11 +117,6 @@ int handOverSelfRemoval(char *copyPath, size_t size)
 
 int finishSelfRemoval(const char *arguments)
 {
-    char self[MAX_PATH];
-    DWORD length = GetModuleFileNameA(NULL, self, sizeof self);
-    if (length > 0 && length < sizeof self)
-        MoveFileExA(self, NULL, MOVEFILE_DELAY_UNTIL_REBOOT);
-
     uint32_t processId = 0;
     char uninstaller[TEXT_BUFFER_SIZE];
     char folder[TEXT_BUFFER_SIZE];

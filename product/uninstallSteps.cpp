@@ -91,10 +91,15 @@ int readText(HKEY root, const char *keyPath, const char *value, char *text, DWOR
 
 void reportFailure(const char *item, uint32_t errorCode, int readOnly)
 {
-    failureCount++;
     char reason[TEXT_BUFFER_SIZE];
     if (!buildFailureReason(reason, sizeof reason, errorCode, readOnly))
         copyText(reason, sizeof reason, "unknown error");
+    reportFailureReason(item, reason);
+}
+
+void reportFailureReason(const char *item, const char *reason)
+{
+    failureCount++;
     if (!appendReportLine(failureReport, sizeof failureReport, item, reason))
         droppedFailures++;
 }

@@ -19,8 +19,9 @@ extern char uninstallFolder[TEXT_BUFFER_SIZE];
 // 1 when the folder is the product's recorded installation: the INI value or the uninstall
 // entry names it. Guards against removing files beside a copy run from anywhere else.
 int installationFound(void);
-// Records a failure in the report.
+// Records a failure in the report, with the reason the error code gives, or one in words.
 void reportFailure(const char *item, uint32_t errorCode, int readOnly);
+void reportFailureReason(const char *item, const char *reason);
 
 // The payload's files in the data folder (not the uninstaller itself) and the folders their
 // names made, when those are then empty.

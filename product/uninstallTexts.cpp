@@ -198,6 +198,24 @@ int parseFinishArguments(const char *arguments, uint32_t *processId, char *path,
     return 1;
 }
 
+int appendRenameEntry(char *section, size_t size, const char *shortPath)
+{
+    // The end of the list: the offset of its empty last line.
+    size_t used = 0;
+    while (used < size && section[used] != '\0')
+        used += strnlen(section + used, size - used) + 1;
+    if (used >= size)
+        return 0;  // not a terminated list
+    size_t lineLength = 4 + strlen(shortPath);  // "NUL=" and the path
+    if (used + lineLength + 2 > size)
+        return 0;
+    memcpy(section + used, "NUL=", 4);
+    memcpy(section + used + 4, shortPath, lineLength - 4);
+    section[used + lineLength] = '\0';
+    section[used + lineLength + 1] = '\0';
+    return 1;
+}
+
 int buildHandOverEventName(char *name, size_t size, uint32_t processId)
 {
     return formatText(name, size, "qxuninst-handover-%u", (unsigned)processId);

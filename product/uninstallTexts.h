@@ -42,6 +42,11 @@ int parseFinishArguments(const char *arguments, uint32_t *processId, char *path,
 // The name of the event by which the helper says it holds the uninstaller's process.
 int buildHandOverEventName(char *name, size_t size, uint32_t processId);
 
+// Appends "NUL=<path>" to a profile section held as a list of NUL-terminated lines ended by
+// an empty one (as the profile calls read and write whole sections): the 9x family's way of
+// deleting a file at the next start. The list is left unchanged when the line does not fit.
+int appendRenameEntry(char *section, size_t size, const char *shortPath);
+
 // Texts of the message boxes. The titles are fixed texts with the product name.
 int buildConfirmTitle(char *title, size_t size, const char *productName);
 int buildConfirmText(char *text, size_t size, const char *productName, const char *dataFolder);

@@ -1,6 +1,8 @@
 // The uninstaller's path rules and texts, without the platform.
 #include <gtest/gtest.h>
 
+#include <string.h>
+
 #include <string>
 
 #include "product/uninstallTexts.h"
@@ -193,4 +195,22 @@ TEST(UninstallTexts, Messages)
     // A message that does not fit is refused whole.
     EXPECT_EQ(buildFinalText(text, 60, "Velmorant", "", 0, "C:\\V", ""), 0);
     EXPECT_STREQ(text, "");
+}
+
+TEST(UninstallTexts, RenameEntriesAppendToAWholeSection)
+{
+    char section[40];
+    memset(section, 'x', sizeof section);
+    section[0] = '\0';  // an empty section: only its end
+    ASSERT_EQ(appendRenameEntry(section, sizeof section, "C:\\TEMP\\QXU1.TMP"), 1);
+    EXPECT_EQ(std::string(section, 22), std::string("NUL=C:\\TEMP\\QXU1.TMP\0\0", 22));
+    // 21 used; the 21-character line, its NUL and the end make 44 > 40.
+    EXPECT_EQ(appendRenameEntry(section, sizeof section, "C:\\V\\QXUNINST.EXE"), 0);
+    EXPECT_EQ(std::string(section, 22), std::string("NUL=C:\\TEMP\\QXU1.TMP\0\0", 22));
+    ASSERT_EQ(appendRenameEntry(section, sizeof section, "C:\\V\\QX.EXE"), 1);
+    EXPECT_EQ(std::string(section, 38),
+              std::string("NUL=C:\\TEMP\\QXU1.TMP\0NUL=C:\\V\\QX.EXE\0\0", 38));
+    // A list without its end is not written to.
+    char unterminated[4] = {'a', '=', 'b', 'c'};
+    EXPECT_EQ(appendRenameEntry(unterminated, sizeof unterminated, "X"), 0);
 }
