@@ -142,11 +142,14 @@ int finishSelfRemoval(const char *arguments)
     DWORD error = 0;
     int removed = 0;
     for (int attempt = 0; attempt < deleteAttempts && !removed; ++attempt) {
-        removed = DeleteFileA(uninstaller) || GetFileAttributesA(uninstaller) == INVALID_FILE_ATTRIBUTES;
-        if (!removed) {
-            error = GetLastError();
+        if (DeleteFileA(uninstaller))
+            removed = 1;
+        else
+            error = GetLastError();  // before the check below replaces it
+        if (!removed && GetFileAttributesA(uninstaller) == INVALID_FILE_ATTRIBUTES)
+            removed = 1;  // gone already
+        if (!removed)
             Sleep(deleteRetryMilliseconds);
-        }
     }
     if (removed) {
         RemoveDirectoryA(folder);  // only when empty: the user's files keep it

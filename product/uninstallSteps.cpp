@@ -44,11 +44,13 @@ void removeFile(const char *path)
     }
     DWORD error = 0;
     for (int attempt = 0; attempt < deleteAttempts; ++attempt) {
-        if (DeleteFileA(path) || !exists(path)) {
+        int deleted = DeleteFileA(path);
+        if (!deleted)
+            error = GetLastError();  // before the check below replaces it
+        if (deleted || !exists(path)) {
             SHChangeNotify(SHCNE_DELETE, SHCNF_PATHA, path, NULL);
             return;
         }
-        error = GetLastError();
         Sleep(deleteRetryMilliseconds);
     }
     reportFailure(path, error, 0);

@@ -343,27 +343,33 @@ TEST(Uninstall, NoChangesNothing)
     EXPECT_TRUE(pendingRemovals().empty());
 }
 
-// A read-only file stays and is named with its reason; everything else still goes.
-TEST(Uninstall, ReadOnlyFileIsReportedAndTheRestRemoved)
+// A read-only file and a file held open by another program stay and are named with their
+// reasons; everything else still goes.
+TEST(Uninstall, FilesThatCannotBeRemovedAreReportedAndTheRestRemoved)
 {
     install("setup.exe");
+    std::string program = std::string(defaultFolder) + "\\velmorant.exe";
     std::string manifest = std::string(defaultFolder) + "\\velmorant.exe.manifest";
     ASSERT_TRUE(SetFileAttributesA(manifest.c_str(), FILE_ATTRIBUTE_READONLY));
+    HANDLE held = CreateFileA(program.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
+                              0, NULL);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
     Uninstall seen = runUninstaller(IDYES, "Velmorant Not Completely Removed");
+    CloseHandle(held);
     std::string expectedStart =
         "Velmorant has been removed from your computer, except for the following, which could "
-        "not be removed:\r\n\r\nC:\\Program Files\\Velmorant\\velmorant.exe.manifest (it is "
-        "read-only)\r\n\r\nClose any program that may be using them, then delete them "
-        "yourself.";
+        "not be removed:\r\n\r\nC:\\Program Files\\Velmorant\\velmorant.exe (it is in use)"
+        "\r\nC:\\Program Files\\Velmorant\\velmorant.exe.manifest (it is read-only)\r\n\r\n"
+        "Close any program that may be using them, then delete them yourself.";
     EXPECT_EQ(seen.final.text.substr(0, expectedStart.size()), expectedStart) << seen.final.text;
     EXPECT_EQ(seen.exitCode, 1);
+    EXPECT_TRUE(fileExists(program));
     EXPECT_TRUE(fileExists(manifest));
-    EXPECT_FALSE(fileExists(std::string(defaultFolder) + "\\velmorant.exe"));
     EXPECT_TRUE(waitUntilGone(std::string(defaultFolder) + "\\qxuninst.exe"));
     EXPECT_FALSE(folderExists(groupFolder()));
     EXPECT_EQ(machineRegistryText(uninstallKey, "DisplayName"), "<missing>");
     Sleep(500);
-    EXPECT_TRUE(folderExists(defaultFolder));  // it still holds the read-only file
+    EXPECT_TRUE(folderExists(defaultFolder));  // it still holds the two files
 }
 
 // The product started with Windows is running when the uninstaller starts: it is closed
