@@ -80,3 +80,48 @@ function(add_setup_program name)
     set_target_properties(${name} PROPERTIES OUTPUT_NAME ${SETUP_OUTPUT_NAME})
   endif()
 endfunction()
+
+# add_payload_names(name MANIFEST file.in): the stored names of a payload's manifest without
+# its chunks (payloadgen --names-only), as an object library <name>. No source file is read,
+# so the list can be made before the files it names are built.
+function(add_payload_names name)
+  cmake_parse_arguments(NAMES "" "MANIFEST" "" ${ARGN})
+  set(CMAKE_CURRENT_SOURCE_DIR ${CMAKE_SOURCE_DIR})
+  set(dir ${CMAKE_BINARY_DIR}/payloads/${name})
+  file(MAKE_DIRECTORY ${dir})
+  configure_file(${NAMES_MANIFEST} ${dir}/manifest.in @ONLY)
+  file(GENERATE OUTPUT ${dir}/${name}.manifest INPUT ${dir}/manifest.in)
+  add_custom_command(
+    OUTPUT ${dir}/${name}.cpp
+    COMMAND ${PAYLOADGEN} --names-only --manifest ${dir}/${name}.manifest --output-dir ${dir}
+            --base ${name} --table-name payloadNameList
+    DEPENDS ${PAYLOADGEN} hosttools ${dir}/${name}.manifest
+    COMMENT "Listing the payload names ${name}"
+    VERBATIM)
+  add_library(${name} OBJECT ${dir}/${name}.cpp)
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
+  target_compile_options(${name} PRIVATE ${VELMORANT_WARNINGS})
+endfunction()
+
+# add_uninstaller(name SETTINGS file.cpp MANIFEST file.in): the uninstaller built with the
+# same settings record and the names of the same payload manifest as the setup program that
+# carries it. Its file is named qxuninst.exe; a variant's in a folder of its own.
+function(add_uninstaller name)
+  cmake_parse_arguments(UNINST "" "SETTINGS;MANIFEST" "" ${ARGN})
+  add_payload_names(${name}Names MANIFEST ${UNINST_MANIFEST})
+  add_executable(${name} WIN32
+    ${CMAKE_SOURCE_DIR}/product/qxuninst.cpp
+    ${CMAKE_SOURCE_DIR}/product/uninstallTexts.cpp
+    ${CMAKE_SOURCE_DIR}/product/uninstallSteps.cpp
+    ${CMAKE_SOURCE_DIR}/product/uninstallSelf.cpp
+    ${UNINST_SETTINGS}
+    $<TARGET_OBJECTS:${name}Names>)
+  velmorant_program_options(${name})
+  velmorant_static_link(${name})
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
+  target_link_libraries(${name} PRIVATE setupcore)
+  if(NOT name STREQUAL "qxuninst")
+    set_target_properties(${name} PROPERTIES OUTPUT_NAME qxuninst
+      RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/${name})
+  endif()
+endfunction()

@@ -9,6 +9,7 @@ set(PURE_SOURCES
   system/shortcutPaths.cpp
   ui/backgroundGeometry.cpp
   ui/agreementText.cpp
+  product/uninstallTexts.cpp
 )
 set(PURE_TEST_SOURCES
   tests/unit/boundedTextTests.cpp
@@ -18,6 +19,7 @@ set(PURE_TEST_SOURCES
   tests/system/systemUnitTests.cpp
   tests/ui/geometryTests.cpp
   tests/ui/agreementTextTests.cpp
+  tests/uninstall/uninstallTextsTests.cpp
 )
 # Fuzz targets: tests/fuzz/<name>Fuzz.cpp with seeds in tests/fuzz/seeds/<name>/.
-set(FUZZ_TARGETS formatter decisions)
+set(FUZZ_TARGETS formatter decisions uninstall)

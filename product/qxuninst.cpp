@@ -1,11 +1,120 @@
-// PLACEHOLDER uninstaller until the real one is built: it says what it is and removes nothing.
+// qxuninst: takes Velmorant off the machine. It runs from the data folder, where the setup
+// program put it, and removes what the setup program made there and elsewhere, by the
+// same names: the payload's files, the shortcuts, the uninstall entry. Files the user added,
+// the INI value with the chosen folder, and shared files in the system directory stay.
 #include <windows.h>
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+#include <string.h>
+
+#include "setup/boundedText.h"
+#include "setup/installerSettings.h"
+#include "system/runningCopies.h"
+#include "system/serviceRemoval.h"
+#include "ui/pauseAnimation.h"
+#include "uninstallSelf.h"
+#include "uninstallSteps.h"
+#include "uninstallTexts.h"
+
+namespace {
+
+char messageTitle[TEXT_BUFFER_SIZE];
+char messageText[2 * REPORT_SIZE];
+char restartItems[2 * TEXT_BUFFER_SIZE];
+
+int isNtFamily(void)
 {
-    MessageBoxA(NULL,
-                "This is the Velmorant uninstaller of a development build. It does not remove "
-                "anything yet: delete the Velmorant folder and its Start-menu group by hand.",
-                "Velmorant Uninstall", MB_OK | MB_ICONINFORMATION);
-    return 0;
+    OSVERSIONINFOA version;
+    memset(&version, 0, sizeof version);
+    version.dwOSVersionInfoSize = sizeof version;
+    return GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT;
+}
+
+void removeService(void)
+{
+    if (installerSettings.serviceFileName[0] == '\0' || !isNtFamily())
+        return;
+    if (removeOldService() != 0) {
+        char item[TEXT_BUFFER_SIZE];
+        if (!formatText(item, sizeof item, "the service %s", installerSettings.serviceName))
+            copyText(item, sizeof item, "the service");
+        // Its program may still be running and hold its file; that is reported where it fails.
+        reportFailureReason(item, "it could not be stopped and deleted");
+        return;
+    }
+    pauseWithAnimation(SERVICE_PAUSE_MILLISECONDS);  // the service's process lets go of its file
+}
+
+// The uninstaller's own file goes last, through a helper; a read-only one is left and reported.
+// 0 when it could only be left for the next restart.
+int removeSelf(void)
+{
+    DWORD attributes = GetFileAttributesA(uninstallerSelfPath);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        reportFailure(uninstallerSelfPath, ERROR_ACCESS_DENIED, 1);
+        return 1;
+    }
+    char left[TEXT_BUFFER_SIZE];
+    char line[TEXT_BUFFER_SIZE];
+    int handedOver = handOverSelfRemoval(left, sizeof left);
+    if (formatText(line, sizeof line, "\r\n%s", left))
+        appendText(restartItems, sizeof restartItems, line);
+    // Without a helper the folder, emptied of the rest, waits for the restart as well.
+    if (!handedOver && !folderHoldsOtherFiles() &&
+        formatText(line, sizeof line, "\r\n%s", uninstallFolder))
+        appendText(restartItems, sizeof restartItems, line);
+    return handedOver;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int)
+{
+    if (arguments != NULL && isFinishRequest(arguments))
+        return finishSelfRemoval(arguments);
+
+    DWORD length = GetModuleFileNameA(NULL, uninstallerSelfPath, sizeof uninstallerSelfPath);
+    if (length == 0 || length >= sizeof uninstallerSelfPath ||
+        !folderOfPath(uninstallFolder, sizeof uninstallFolder, uninstallerSelfPath))
+        return UNINSTALL_NOT_FOUND;
+
+    const char *product = installerSettings.productName;
+    if (!buildConfirmTitle(messageTitle, sizeof messageTitle, product))
+        copyText(messageTitle, sizeof messageTitle, "Uninstall");
+    if (!installationFound()) {
+        if (!buildNotFoundText(messageText, sizeof messageText, product, uninstallFolder))
+            copyText(messageText, sizeof messageText, "No installation was found here.");
+        MessageBoxA(NULL, messageText, UNINSTALL_NOT_FOUND_TITLE, MB_OK | MB_ICONWARNING);
+        return UNINSTALL_NOT_FOUND;
+    }
+    if (!buildConfirmText(messageText, sizeof messageText, product, uninstallFolder))
+        copyText(messageText, sizeof messageText, "Remove the program from your computer?");
+    if (MessageBoxA(NULL, messageText, messageTitle, MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return UNINSTALL_DECLINED;
+
+    closeRunningCopies(instance, NULL);
+    removeService();
+    removeInstalledFiles();
+    removeShortcuts();
+    removeRegistration();
+    // The data folder may be this process's current directory (the shortcut starts it there),
+    // which would keep the folder from being removed.
+    char temporaryFolder[MAX_PATH];
+    length = GetTempPathA(sizeof temporaryFolder, temporaryFolder);
+    if (length > 0 && length < sizeof temporaryFolder)
+        SetCurrentDirectoryA(temporaryFolder);
+    // With failures the report says why the folder stays; otherwise only the user's files keep it.
+    const char *kept = failureCount == 0 && folderHoldsOtherFiles() ? uninstallFolder : "";
+    int selfRemoved = removeSelf();
+    if (!buildFinalText(messageText, sizeof messageText, product, failureReport, droppedFailures,
+                        kept, restartItems))
+        copyText(messageText, sizeof messageText,
+                 failureCount > 0 ? "Some files could not be removed." : "The program has been removed.");
+    if (failureCount > 0) {
+        if (!buildIncompleteTitle(messageTitle, sizeof messageTitle, product))
+            copyText(messageTitle, sizeof messageTitle, "Not Completely Removed");
+        MessageBoxA(NULL, messageText, messageTitle, MB_OK | MB_ICONWARNING);
+        return UNINSTALL_INCOMPLETE;
+    }
+    MessageBoxA(NULL, messageText, UNINSTALL_COMPLETE_TITLE, MB_OK | MB_ICONINFORMATION);
+    return selfRemoved ? UNINSTALL_REMOVED : UNINSTALL_INCOMPLETE;
 }

@@ -1,0 +1,21 @@
+// The uninstaller's removal of its own file, which a running program cannot delete.
+#ifndef VELMORANT_UNINSTALL_SELF_H
+#define VELMORANT_UNINSTALL_SELF_H
+
+#include <stddef.h>
+
+// Starts a copy of this program in the temporary folder that waits for this process to end,
+// then deletes the uninstaller and the data folder when that is empty, and is itself removed
+// at the next restart. 1 when the copy holds this process; its path is then in copyPath.
+// 0 when no copy could take over: the uninstaller and its folder are then left for the next
+// restart, and copyPath names the uninstaller.
+int handOverSelfRemoval(char *copyPath, size_t size);
+// The copy's part, started with the arguments that handOverSelfRemoval gives it; the exit
+// code. 0 when the uninstaller's file is gone.
+int finishSelfRemoval(const char *arguments);
+// Marks a file, or an empty folder, for removal at the next restart; 0 when it could not.
+int scheduleRemovalAtRestart(const char *path);
+// 1 when the arguments ask for the copy's part.
+int isFinishRequest(const char *arguments);
+
+#endif

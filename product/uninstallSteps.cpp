@@ -1,0 +1,204 @@
+// The uninstaller's removals. Only names that the setup program made are ever deleted: the
+// payload's stored names in the data folder, the shortcuts' names, the product's registry key.
+#include "uninstallSteps.h"
+
+#include <windows.h>
+#include <shlobj.h>
+#include <string.h>
+
+#include "../payload/payloadNameList.h"
+#include "../setup/boundedText.h"
+#include "../setup/setupDecisions.h"
+#include "../system/shortcutPaths.h"
+#include "uninstallTexts.h"
+
+char failureReport[REPORT_SIZE];
+int32_t failureCount;
+int32_t droppedFailures;
+char uninstallerSelfPath[TEXT_BUFFER_SIZE];
+char uninstallFolder[TEXT_BUFFER_SIZE];
+
+namespace {
+
+// A program that was just asked to close may still hold its file for a moment.
+const int deleteAttempts = 5;
+const int deleteRetryMilliseconds = 400;
+
+int exists(const char *path)
+{
+    return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Deletes a file that the setup program made; a file already gone counts as removed.
+void removeFile(const char *path)
+{
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+        return;  // a folder of that name was not made by the setup program: left alone
+    if (attributes & FILE_ATTRIBUTE_READONLY) {
+        // Read-only is the owner's choice: reported, not overridden.
+        reportFailure(path, ERROR_ACCESS_DENIED, 1);
+        return;
+    }
+    DWORD error = 0;
+    for (int attempt = 0; attempt < deleteAttempts; ++attempt) {
+        int deleted = DeleteFileA(path);
+        if (!deleted)
+            error = GetLastError();  // before the check below replaces it
+        if (deleted || !exists(path)) {
+            SHChangeNotify(SHCNE_DELETE, SHCNF_PATHA, path, NULL);
+            return;
+        }
+        Sleep(deleteRetryMilliseconds);
+    }
+    reportFailure(path, error, 0);
+}
+
+// Removes a folder only when it is empty; anything in it is left, and that is no failure.
+void removeFolderIfEmpty(const char *path)
+{
+    if (RemoveDirectoryA(path))
+        SHChangeNotify(SHCNE_RMDIR, SHCNF_PATHA, path, NULL);
+}
+
+int specialFolderPath(int folder, char *path)
+{
+    LPITEMIDLIST items = NULL;
+    if (SHGetSpecialFolderLocation(NULL, folder, &items) != 0)
+        return 0;
+    BOOL found = SHGetPathFromIDListA(items, path);
+    CoTaskMemFree(items);
+    return found ? 1 : 0;
+}
+
+int readText(HKEY root, const char *keyPath, const char *value, char *text, DWORD size)
+{
+    HKEY key;
+    if (RegOpenKeyExA(root, keyPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return 0;
+    DWORD type = 0;
+    DWORD length = size - 1;
+    LONG result = RegQueryValueExA(key, value, NULL, &type, reinterpret_cast<BYTE *>(text),
+                                   &length);
+    RegCloseKey(key);
+    if (result != ERROR_SUCCESS || type != REG_SZ)
+        return 0;
+    text[length < size ? length : size - 1] = '\0';
+    return 1;
+}
+
+}  // namespace
+
+void reportFailure(const char *item, uint32_t errorCode, int readOnly)
+{
+    char reason[TEXT_BUFFER_SIZE];
+    if (!buildFailureReason(reason, sizeof reason, errorCode, readOnly))
+        copyText(reason, sizeof reason, "unknown error");
+    reportFailureReason(item, reason);
+}
+
+void reportFailureReason(const char *item, const char *reason)
+{
+    failureCount++;
+    if (!appendReportLine(failureReport, sizeof failureReport, item, reason))
+        droppedFailures++;
+}
+
+int installationFound(void)
+{
+    char recorded[TEXT_BUFFER_SIZE];
+    GetPrivateProfileStringA(INI_SECTION, INI_DATA_DIR_KEY, "", recorded, sizeof recorded,
+                             installerSettings.iniFileName);
+    if (sameFolder(recorded, uninstallFolder))
+        return 1;
+    char keyPath[TEXT_BUFFER_SIZE];
+    char command[TEXT_BUFFER_SIZE];
+    char commandFolder[TEXT_BUFFER_SIZE];
+    return buildUninstallKeyPath(keyPath, sizeof keyPath, installerSettings.productName) &&
+           readText(HKEY_LOCAL_MACHINE, keyPath, "UninstallString", command, sizeof command) &&
+           folderOfPath(commandFolder, sizeof commandFolder, command) &&
+           sameFolder(commandFolder, uninstallFolder);
+}
+
+void removeInstalledFiles(void)
+{
+    char path[TEXT_BUFFER_SIZE];
+    for (int32_t i = 0; i < payloadNameList.fileCount; ++i) {
+        const char *name = payloadNameList.fileNames[i];
+        if (!isRemovableStoredName(name) ||
+            !buildInstalledFilePath(path, sizeof path, uninstallFolder, name))
+            continue;
+        if (sameFolder(path, uninstallerSelfPath))
+            continue;  // removed by the helper once this process has ended
+        removeFile(path);
+    }
+    // Folders that the names made, deepest first, while they are empty.
+    for (int32_t i = 0; i < payloadNameList.fileCount; ++i) {
+        const char *name = payloadNameList.fileNames[i];
+        if (!isRemovableStoredName(name) ||
+            !buildInstalledFilePath(path, sizeof path, uninstallFolder, name))
+            continue;
+        while (cutLastComponent(path) && !sameFolder(path, uninstallFolder))
+            removeFolderIfEmpty(path);
+    }
+}
+
+void removeShortcuts(void)
+{
+    char programs[SHELL_PATH_SIZE];
+    char link[SHELL_PATH_SIZE];
+    char group[SHELL_PATH_SIZE];
+    if (specialFolderPath(CSIDL_PROGRAMS, programs)) {
+        const char *groupName = installerSettings.folderName;
+        if (buildLinkPath(link, sizeof link, programs, groupName, installerSettings.productName))
+            removeFile(link);
+        if (buildLinkPath(link, sizeof link, programs, groupName, UNINSTALL_SHORTCUT_NAME))
+            removeFile(link);
+        if (buildGroupFolderPath(group, sizeof group, programs, groupName))
+            removeFolderIfEmpty(group);
+    }
+    char startup[SHELL_PATH_SIZE];
+    if (installerSettings.addStartupEntry && specialFolderPath(CSIDL_STARTUP, startup)) {
+        const char *name = installerSettings.startupShortcutName[0] != '\0'
+                               ? installerSettings.startupShortcutName
+                               : installerSettings.productName;
+        if (buildLinkPath(link, sizeof link, startup, NULL, name))
+            removeFile(link);
+    }
+}
+
+void removeRegistration(void)
+{
+    char keyPath[TEXT_BUFFER_SIZE];
+    if (!buildUninstallKeyPath(keyPath, sizeof keyPath, installerSettings.productName))
+        return;
+    LONG result = RegDeleteKeyA(HKEY_LOCAL_MACHINE, keyPath);
+    if (result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND)
+        return;
+    char item[TEXT_BUFFER_SIZE];
+    if (!formatText(item, sizeof item, "the registry key HKEY_LOCAL_MACHINE\\%s", keyPath))
+        copyText(item, sizeof item, "the registry key of the installation");
+    reportFailure(item, (uint32_t)result, 0);
+}
+
+int folderHoldsOtherFiles(void)
+{
+    char pattern[TEXT_BUFFER_SIZE];
+    if (!formatText(pattern, sizeof pattern, "%s\\*", uninstallFolder))
+        return 1;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern, &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return 0;
+    int others = 0;
+    const char *self = fileNameOfPath(uninstallerSelfPath);
+    do {
+        const char *name = found.cFileName;
+        if (strcmp(name, ".") != 0 && strcmp(name, "..") != 0 && !sameFolder(name, self))
+            others = 1;
+    } while (!others && FindNextFileA(search, &found));
+    FindClose(search);
+    return others;
+}

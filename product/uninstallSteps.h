@@ -1,0 +1,36 @@
+// What the uninstaller removes, each step adding what it could not remove to one report.
+#ifndef VELMORANT_UNINSTALL_STEPS_H
+#define VELMORANT_UNINSTALL_STEPS_H
+
+#include <stdint.h>
+
+#include "../setup/installerSettings.h"
+
+// Report lines "\r\n<item> (<reason>)", and the failures that did not fit.
+#define REPORT_SIZE 4096
+extern char failureReport[REPORT_SIZE];
+extern int32_t failureCount;
+extern int32_t droppedFailures;
+
+// The data folder is where the uninstaller runs; this is its own path there.
+extern char uninstallerSelfPath[TEXT_BUFFER_SIZE];
+extern char uninstallFolder[TEXT_BUFFER_SIZE];
+
+// 1 when the folder is the product's recorded installation: the INI value or the uninstall
+// entry names it. Guards against removing files beside a copy run from anywhere else.
+int installationFound(void);
+// Records a failure in the report, with the reason the error code gives, or one in words.
+void reportFailure(const char *item, uint32_t errorCode, int readOnly);
+void reportFailureReason(const char *item, const char *reason);
+
+// The payload's files in the data folder (not the uninstaller itself) and the folders their
+// names made, when those are then empty.
+void removeInstalledFiles(void);
+// The two Start-menu shortcuts, their group folder when then empty, the startup shortcut.
+void removeShortcuts(void);
+// The uninstall entry under HKEY_LOCAL_MACHINE.
+void removeRegistration(void);
+// 1 when the data folder holds anything but the uninstaller itself.
+int folderHoldsOtherFiles(void);
+
+#endif

@@ -1,0 +1,68 @@
+// The uninstaller's path rules and message texts. No platform header: built natively too.
+// Each routine that fills a buffer returns 1 when the whole text fit, else 0 with the empty
+// string in the buffer (or, for the appending ones, the buffer unchanged).
+#ifndef VELMORANT_UNINSTALL_TEXTS_H
+#define VELMORANT_UNINSTALL_TEXTS_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+// Exit codes of the uninstaller.
+#define UNINSTALL_REMOVED 0    // everything the setup program installed is gone
+#define UNINSTALL_INCOMPLETE 1 // something could not be removed; the final message names it
+#define UNINSTALL_DECLINED 2   // the user answered No: nothing was touched
+#define UNINSTALL_NOT_FOUND 3  // no installation in the program's own folder
+
+// Everything before the last "\" or "/" of path.
+int folderOfPath(char *folder, size_t size, const char *path);
+// The part after the last "\" or "/" (the whole path when it has none).
+const char *fileNameOfPath(const char *path);
+// Cuts path at its last separator, in place; 0 when it has none (nothing is changed).
+int cutLastComponent(char *path);
+// The same folder: ASCII letters compared without case, "/" and "\" alike, separators at
+// the end ignored. An empty path names no folder.
+int sameFolder(const char *a, const char *b);
+
+// A stored name the uninstaller removes from the data folder: not under the system prefix
+// (shared files stay), relative, and without empty, "." or ".." components, so it can name
+// nothing outside the folder.
+int isRemovableStoredName(const char *storedName);
+// "<folder>\<stored name>", with every "/" of the name written as "\".
+int buildInstalledFilePath(char *path, size_t size, const char *folder, const char *storedName);
+
+// Why a removal failed, from the platform's error code; a read-only file says so.
+int buildFailureReason(char *reason, size_t size, uint32_t errorCode, int readOnly);
+// Appends a line "<item> (<reason>)" to a report of failures.
+int appendReportLine(char *report, size_t size, const char *item, const char *reason);
+
+// The self-removal helper's arguments: /finish <process id> "<uninstaller path>".
+int buildFinishArguments(char *text, size_t size, uint32_t processId, const char *uninstallerPath);
+// 1 when arguments are exactly such a request whose path names the uninstaller's file.
+int parseFinishArguments(const char *arguments, uint32_t *processId, char *path, size_t size);
+// The name of the event by which the helper says it holds the uninstaller's process.
+int buildHandOverEventName(char *name, size_t size, uint32_t processId);
+
+// Appends "NUL=<path>" to a profile section held as a list of NUL-terminated lines ended by
+// an empty one (as the profile calls read and write whole sections): the 9x family's way of
+// deleting a file at the next start. The list is left unchanged when the line does not fit.
+int appendRenameEntry(char *section, size_t size, const char *shortPath);
+
+// Texts of the message boxes. The titles are fixed texts with the product name.
+int buildConfirmTitle(char *title, size_t size, const char *productName);
+int buildConfirmText(char *text, size_t size, const char *productName, const char *dataFolder);
+int buildNotFoundText(char *text, size_t size, const char *productName, const char *dataFolder);
+int buildIncompleteTitle(char *title, size_t size, const char *productName);
+// The closing message. failures: report lines or "" (then 'removed'); dropped: failures that
+// did not fit the report; keptFolder: the data folder left for the user's own files, or "";
+// restartItems: lines of what is removed at the next restart, or "".
+int buildFinalText(char *text, size_t size, const char *productName, const char *failures,
+                   int32_t dropped, const char *keptFolder, const char *restartItems);
+// The helper's own message when the uninstaller's file could not be removed at once.
+int buildLeftForRestartText(char *text, size_t size, const char *uninstallerPath,
+                            const char *reason);
+
+#define UNINSTALL_COMPLETE_TITLE "Uninstall Complete"
+#define UNINSTALL_NOT_FOUND_TITLE "Installation Not Found"
+#define UNINSTALL_LEFT_TITLE "Uninstall Not Complete"
+
+#endif
