@@ -74,12 +74,8 @@ export HARNESS_DIR=$work/harness
 . "$root/tests/harness/common.sh"
 "$root/tests/harness/make-prefix.sh"
 export WINEPREFIX=$TEMPLATE_PREFIX
-disp=$HARNESS_DIR/display
-setsid Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$disp" </dev/null >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null; stop_server "$HARNESS_DIR/pids/server-bench"' EXIT
-for i in $(seq 1 200); do [ -s "$disp" ] && break; sleep 0.05; done
-export DISPLAY=:$(tr -d '\n' <"$disp")
+trap 'kill "$(cat "$HARNESS_DIR/pids/xvfb-bench")" 2>/dev/null; stop_server "$HARNESS_DIR/pids/server-bench"' EXIT
+start_display "$HARNESS_DIR/pids/xvfb-bench"
 start_server "$HARNESS_DIR/pids/server-bench"
 drive=$WINEPREFIX/drive_c
 native=$work/native-out

@@ -22,12 +22,7 @@ fi
 # No display: a private one and a fresh prefix, both stopped again by PID at the end.
 rm -rf "$TEMPLATE_PREFIX"
 "$root/tests/harness/make-prefix.sh"
-disp=$HARNESS_DIR/display
-rm -f "$disp"
-setsid Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$disp" </dev/null >/dev/null 2>&1 &
-xvfb=$!
-trap 'stop_server "$HARNESS_DIR/pids/server-run"; kill $xvfb 2>/dev/null' EXIT
-for i in $(seq 1 200); do [ -s "$disp" ] && break; sleep 0.05; done
-export DISPLAY=:$(tr -d '\n' <"$disp")
+trap 'stop_server "$HARNESS_DIR/pids/server-run"; kill "$(cat "$HARNESS_DIR/pids/xvfb-run")" 2>/dev/null' EXIT
+start_display "$HARNESS_DIR/pids/xvfb-run"
 start_server "$HARNESS_DIR/pids/server-run"
 "$root/tools/walkthrough.sh"

@@ -53,7 +53,19 @@ stop_server() {
   if kill -0 "$pid" 2>/dev/null; then
     "$WINESERVER" -k </dev/null >/dev/null 2>&1 || true
     for i in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.05; done
-    kill -9 "$pid" 2>/dev/null
+    kill -9 "$pid" 2>/dev/null || true
   fi
   rm -f "$pidfile"
+}
+
+# Starts a private Xvfb display (1024 x 768, 24 bits), records its PID in $1 and exports
+# DISPLAY for it.
+start_display() {
+  local pidfile=$1 disp=$HARNESS_DIR/display i
+  rm -f "$disp"
+  setsid Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$disp" </dev/null >/dev/null 2>&1 &
+  echo $! >"$pidfile"
+  for i in $(seq 1 200); do [ -s "$disp" ] && break; sleep 0.05; done
+  [ -s "$disp" ] || { echo "harness: Xvfb did not start" >&2; return 1; }
+  export DISPLAY=:$(tr -d '\n' <"$disp")
 }
