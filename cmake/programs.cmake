@@ -43,18 +43,28 @@ function(add_payload name)
   file(MAKE_DIRECTORY ${dir})
   configure_file(${PAYLOAD_MANIFEST} ${dir}/manifest.in @ONLY)
   file(GENERATE OUTPUT ${dir}/${name}.manifest INPUT ${dir}/manifest.in)
+  # One assembler unit per listed file: count the manifest's file lines.
+  file(STRINGS ${PAYLOAD_MANIFEST} lines)
+  set(units)
+  set(count 0)
+  foreach(line IN LISTS lines)
+    if(line AND NOT line MATCHES "^#")
+      list(APPEND units ${dir}/${name}-${count}.S)
+      math(EXPR count "${count} + 1")
+    endif()
+  endforeach()
   add_custom_command(
-    OUTPUT ${dir}/${name}.cpp ${dir}/${name}.S ${dir}/${name}.bin
+    OUTPUT ${dir}/${name}.cpp ${units} ${dir}/${name}.bin
     COMMAND ${PAYLOADGEN} --manifest ${dir}/${name}.manifest --output-dir ${dir} --base ${name}
             --table-name ${PAYLOAD_TABLE_NAME} --blob-symbol ${PAYLOAD_BLOB_SYMBOL} ${indexOption}
     DEPENDS ${PAYLOADGEN} hosttools ${dir}/${name}.manifest ${PAYLOAD_DEPENDS}
     COMMENT "Packing the payload ${name}"
     VERBATIM)
-  add_library(${name} OBJECT ${dir}/${name}.cpp ${dir}/${name}.S)
+  add_library(${name} OBJECT ${dir}/${name}.cpp ${units})
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
   target_compile_options(${name} PRIVATE ${VELMORANT_WARNINGS})
-  # The assembler reads the chunk file itself: rebuild the object when it changes.
-  set_source_files_properties(${dir}/${name}.S PROPERTIES OBJECT_DEPENDS ${dir}/${name}.bin)
+  # The assembler reads the chunk file itself: rebuild the objects when it changes.
+  set_source_files_properties(${units} PROPERTIES OBJECT_DEPENDS ${dir}/${name}.bin)
 endfunction()
 
 # setup_resources(target): the setup program's dialogs and icon compiled into target.

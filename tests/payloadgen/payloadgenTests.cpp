@@ -156,11 +156,23 @@ TEST(Payloadgen, CutsFilesIntoPiecesCompressedAloneAtLevelSix)
         SCOPED_TRACE(inputs[i].name);
         ASSERT_EQ(table[i].sizes.size(), inputs[i].pieces.size());
         ASSERT_EQ(table[i].offsets.size(), inputs[i].pieces.size());
+        // Each file's unit takes its slice of the chunk file; the table points into it.
+        std::string unit = readAll(w.dir + "/out-" + std::to_string(i) + ".S");
+        long fileStart = expectedOffset, fileLength = 0;
+        for (long size : table[i].sizes)
+            fileLength += size;
+        if (fileLength > 0)
+            EXPECT_NE(unit.find("out.bin\", " + std::to_string(fileStart) + ", " +
+                                std::to_string(fileLength) + "\n"),
+                      std::string::npos)
+                << unit;
+        else
+            EXPECT_EQ(unit.find(".incbin"), std::string::npos) << unit;
         size_t start = 0;
         std::string joined;
         for (size_t j = 0; j < inputs[i].pieces.size(); ++j) {
-            EXPECT_EQ(table[i].offsets[j], expectedOffset);  // back to back in table order
-            std::string stream = blob.substr(table[i].offsets[j], table[i].sizes[j]);
+            EXPECT_EQ(fileStart + table[i].offsets[j], expectedOffset);  // back to back
+            std::string stream = blob.substr(expectedOffset, table[i].sizes[j]);
             expectedOffset += table[i].sizes[j];
             // Exactly what zlib's one-call compress makes of the piece.
             std::string piece = contents[i].substr(start, inputs[i].pieces[j]);
@@ -250,12 +262,12 @@ TEST(Payloadgen, SameInputsGiveIdenticalOutput)
                     w.file("f" + std::to_string(i), pattern(95000 + 17 * i, i + 3)) + "\t7\n";
     ASSERT_EQ(w.run(manifest, "--threads 1"), 0) << w.errors;
     std::string outputs[3] = {readAll(w.dir + "/out.bin"), readAll(w.dir + "/out.cpp"),
-                              readAll(w.dir + "/out.S")};
+                              readAll(w.dir + "/out-3.S")};
     for (const char *threads : {"--threads 2", "--threads 5"}) {
         ASSERT_EQ(w.run(manifest, threads), 0) << w.errors;
         EXPECT_EQ(readAll(w.dir + "/out.bin"), outputs[0]) << threads;
         EXPECT_EQ(readAll(w.dir + "/out.cpp"), outputs[1]) << threads;
-        EXPECT_EQ(readAll(w.dir + "/out.S"), outputs[2]) << threads;
+        EXPECT_EQ(readAll(w.dir + "/out-3.S"), outputs[2]) << threads;
     }
 }
 
