@@ -20,4 +20,4 @@ set(PURE_TEST_SOURCES
   tests/ui/agreementTextTests.cpp
 )
 # Fuzz targets: tests/fuzz/<name>Fuzz.cpp with seeds in tests/fuzz/seeds/<name>/.
-set(FUZZ_TARGETS formatter decisions)
+set(FUZZ_TARGETS formatter decisions folderPaths)
