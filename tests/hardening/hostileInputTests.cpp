@@ -181,23 +181,35 @@ TEST(Hostile, FolderFieldsOf259Characters)
     cancelAndEnd(run);
 }
 
-// Names Windows refuses, and device names, are refused in the dialog.
+// Names Windows refuses cannot be made; device names, which open the device wherever they
+// point, are refused as names that are no folder. The dialog stays open for another try.
 TEST(Hostile, RefusedCharactersAndDeviceNames)
 {
     CreateDirectoryA("C:\\velmorant-tests", NULL);
     ProcessRun run;
     startAndAccept(run);
-    const char *names[] = {"Vel<mor", "Vel>mor", "Vel|mor", "Vel?mor", "Vel*mor",
-                           "CON", "NUL", "con", "COM1", "NUL.txt"};
-    for (const char *name : names) {
-        SCOPED_TRACE(name);
-        Refusal refusal = refusalOf(run, "C:\\velmorant-tests", name);
-        EXPECT_TRUE(refusal.title == "Can't Create Directory" ||
-                    refusal.title == "Please Enter a Folder Name")
-            << "refused by \"" << refusal.title << "\": " << refusal.text;
-        if (refusal.title == "Please Enter a Folder Name") {
-            EXPECT_EQ(refusal.text, fileText);
-        }
+    struct Case {
+        const char *name;
+        const char *title;
+        const char *text;
+    } cases[] = {
+        {"Vel<mor", "Can't Create Directory", cannotCreateText},
+        {"Vel>mor", "Can't Create Directory", cannotCreateText},
+        {"Vel|mor", "Can't Create Directory", cannotCreateText},
+        {"Vel?mor", "Can't Create Directory", cannotCreateText},
+        {"Vel*mor", "Can't Create Directory", cannotCreateText},
+        {"CON", "Please Enter a Folder Name", fileText},
+        {"NUL", "Please Enter a Folder Name", fileText},
+        {"con", "Please Enter a Folder Name", fileText},
+        {"COM1", "Please Enter a Folder Name", fileText},
+        {"NUL.txt", "Please Enter a Folder Name", fileText},
+        {"LPT1\\Velmorant", "Please Enter a Folder Name", fileText},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        Refusal refusal = refusalOf(run, "C:\\velmorant-tests", c.name);
+        EXPECT_EQ(refusal.title, c.title);
+        EXPECT_EQ(refusal.text, c.text);
     }
     cancelAndEnd(run);
 }
