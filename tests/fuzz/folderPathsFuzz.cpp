@@ -5,6 +5,7 @@
 #include <stdint.h>
 #include <string.h>
 
+#include <algorithm>
 #include <string>
 
 #include "system/shortcutPaths.h"
@@ -179,7 +180,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     size_t capacity = 1 + data[0] * 4;  // 1 to 1021
     char character = (char)data[1];
     std::string rest(reinterpret_cast<const char *>(data + 2), size - 2);
-    rest = rest.substr(0, strnlen(rest.c_str(), rest.size()));  // texts end at a NUL
+    // Texts end at a NUL; the guarded buffers take texts up to 1000 characters, which is
+    // about what the program's 1024-byte buffers hold.
+    rest = rest.substr(0, std::min<size_t>(strnlen(rest.c_str(), rest.size()), 1000));
     std::string texts[3];
     for (int i = 0, start = 0; i < 3; ++i) {
         size_t cut = i < 2 ? rest.find('\n', start) : std::string::npos;
