@@ -22,4 +22,4 @@ set(PURE_TEST_SOURCES
   tests/uninstall/uninstallTextsTests.cpp
 )
 # Fuzz targets: tests/fuzz/<name>Fuzz.cpp with seeds in tests/fuzz/seeds/<name>/.
-set(FUZZ_TARGETS formatter decisions uninstall)
+set(FUZZ_TARGETS formatter decisions folderPaths uninstall)

@@ -155,7 +155,7 @@ int removePayloadTableFiles(const PayloadTable &table, HWND window, ProgressRout
 {
     int recorded = recordedTable == &table && openedForWriting != NULL;
     for (int32_t i = 0; i < table.fileCount; ++i) {
-        report(progress, window, table.fileNames[i], i * 100 / table.fileCount);
+        report(progress, window, table.fileNames[i], percentDone(i, table.fileCount));
         if (!recorded || !openedForWriting[i])
             continue;
         FILE *file = fopen(table.fileNames[i], "rb");

@@ -19,7 +19,7 @@ int32_t percentDone(int32_t done, int32_t total)
 {
     if (total <= 0)
         return 100;
-    return done * 100 / total;
+    return (int32_t)((int64_t)done * 100 / total);  // any count: the product in 64 bits
 }
 
 int buildSystemDestination(char *path, size_t size, const char *systemDirectory,

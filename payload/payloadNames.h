@@ -10,7 +10,7 @@
 int hasSystemPrefix(const char *storedName);
 // The path holds "DLL" or "dll" (case-sensitive; other mixes do not count).
 int pathNamesDll(const char *path);
-// done * 100 / total, truncated; 100 for an empty table (no chunks to count).
+// done * 100 / total, truncated, for any counts; 100 for an empty table (no chunks to count).
 int32_t percentDone(int32_t done, int32_t total);
 // <system directory>[\]<name without its prefix>. 0 when the directory is empty (unknown)
 // or the path would not fit.

@@ -11,6 +11,7 @@
 #include "../resources/resourceIds.h"
 #include "../system/runningCopies.h"
 #include "../system/serviceRemoval.h"
+#include "../system/shortcutPaths.h"
 #include "../system/shortcuts.h"
 #include "../ui/backgroundWindow.h"
 #include "../ui/dataFolderChoice.h"
@@ -156,11 +157,14 @@ int runSetup(HINSTANCE instance)
     if (!chooseFolderWithRoom())
         return 0;
     // The program and uninstaller paths are needed only after the extraction, but a folder
-    // whose paths cannot be named in full is refused now, before anything is written.
+    // whose paths cannot be named in full is refused now, before anything is written. The
+    // shortcuts hand them to the shell, which takes no path of MAX_PATH bytes or more: a
+    // longer one would leave shortcuts to a cut path.
     if (!buildFolderFilePath(programPath, sizeof programPath, dataFolder,
                              settings.programFileName) ||
         !buildFolderFilePath(uninstallerPath, sizeof uninstallerPath, dataFolder,
-                             UNINSTALLER_FILE_NAME)) {
+                             UNINSTALLER_FILE_NAME) ||
+        strlen(programPath) >= SHELL_PATH_SIZE || strlen(uninstallerPath) >= SHELL_PATH_SIZE) {
         showMessage(MESSAGE_PATH_TOO_LONG);
         return 0;
     }

@@ -129,6 +129,12 @@ int acceptFolder(HWND dialog)
     if (!composeChosenFolder(dataFolder, sizeof dataFolder, parent, application))
         return 0;
 
+    // A device name opens the device wherever the path points: never a folder to install to.
+    if (namesDevice(dataFolder)) {
+        showFileMessage(dialog);
+        return 0;
+    }
+
     char lookup[TEXT_BUFFER_SIZE];
     copyText(lookup, sizeof lookup, dataFolder);
     dropTrailingSeparators(lookup);

@@ -130,6 +130,44 @@ int buildHomeDefault(char *folder, size_t size, const char *homeDrive, const cha
     return ok;
 }
 
+namespace {
+
+// The part of the component at name (ending at a separator or the end) that Windows
+// compares with the device names: up to the first "." or ":", without trailing blanks.
+int componentIsDevice(const char *name)
+{
+    size_t length = 0;
+    while (name[length] != '\0' && !isSeparator(name[length]) && name[length] != '.' &&
+           name[length] != ':')
+        ++length;
+    while (length > 0 && name[length - 1] == ' ')
+        --length;
+    char stem[5];
+    if (length < 3 || length > 4)
+        return 0;
+    for (size_t i = 0; i < length; ++i)
+        stem[i] = lowerAscii(name[i]);
+    stem[length] = '\0';
+    if (length == 3)
+        return strcmp(stem, "con") == 0 || strcmp(stem, "prn") == 0 ||
+               strcmp(stem, "aux") == 0 || strcmp(stem, "nul") == 0;
+    return (strncmp(stem, "com", 3) == 0 || strncmp(stem, "lpt", 3) == 0) && stem[3] >= '1' &&
+           stem[3] <= '9';
+}
+
+}  // namespace
+
+int namesDevice(const char *path)
+{
+    for (const char *component = path;; ++component) {
+        if (componentIsDevice(component))
+            return 1;
+        component = strpbrk(component, "\\/:");
+        if (component == NULL)
+            return 0;
+    }
+}
+
 int fitsFolderFields(const char *path)
 {
     return strlen(path) <= FOLDER_FIELD_LIMIT;

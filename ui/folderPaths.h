@@ -43,6 +43,11 @@ int endsWithFolderName(const char *path, const char *folderName);
 int buildHomeDefault(char *folder, size_t size, const char *homeDrive, const char *homePath,
                      const char *folderName);
 
+// 1 when a component of path is a name Windows keeps for a device (CON, PRN, AUX, NUL, COM1 to
+// COM9, LPT1 to LPT9) in any letter case, alone or followed by an extension or by blanks:
+// such a path opens the device wherever it points, so it can never be a folder.
+int namesDevice(const char *path);
+
 // 1 when the dialog can show path whole and hand it back unchanged.
 int fitsFolderFields(const char *path);
 

@@ -238,3 +238,31 @@ TEST(FolderPaths, LookupFormDropsTrailingSeparatorsButNotARoot)
         EXPECT_STREQ(buffer, c.out) << "from \"" << c.in << "\"";
     }
 }
+
+TEST(FolderPaths, DeviceNamesAnywhereInThePath)
+{
+    struct Case {
+        const char *path;
+        int device;
+    } cases[] = {
+        {"C:\\Program Files\\CON", 1},
+        {"C:\\Program Files\\nul", 1},
+        {"C:\\Apps\\NUL.txt", 1},
+        {"C:\\Apps\\Aux ", 1},
+        {"C:\\Apps\\com1", 1},
+        {"C:\\Apps\\LPT9\\Velmorant", 1},
+        {"prn", 1},
+        {"C:NUL", 1},
+        {"D:/data/Con/", 1},
+        {"C:\\Apps\\COM0", 0},
+        {"C:\\Apps\\COM10", 0},
+        {"C:\\Apps\\CONSOLE", 0},
+        {"C:\\Apps\\NULL", 0},
+        {"C:\\Apps\\xNUL", 0},
+        {"C:\\Program Files\\Velmorant", 0},
+        {"", 0},
+        {"\\", 0},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(namesDevice(c.path), c.device) << "\"" << c.path << "\"";
+}

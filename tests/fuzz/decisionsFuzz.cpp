@@ -61,7 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     uint32_t x = (uint32_t)first.size() * 2654435761u, y = (uint32_t)second.size() * 40503u;
     driveHasRoom(x % 4096, y % 129, x % 65537, y);
     freeMegabytes(y % 129, x % 65537, x);
-    int32_t total = (int32_t)(x % 21474836);
+    int32_t total = (int32_t)(x & 0x7FFFFFFFu);
     int32_t done = total == 0 ? 0 : (int32_t)(y % (uint32_t)total);
     int32_t percent = percentDone(done, total);
     check(percent >= 0 && percent <= 100);

@@ -1,39 +1,133 @@
-// A DLL of a common name placed beside the program (as in a downloads folder) is not loaded
-// once the search is restricted; without the restriction it is, which shows the test works.
+// DLLs placed beside a program (as in a downloads folder) are not loaded once the search is
+// restricted; without the restriction they are, which shows the tests can fail.
+//
+// Wine normally takes its builtin copy of a system DLL whatever lies beside the program. A
+// per-program override "native,builtin" makes it look for a native copy first, along the
+// search path, as Windows does for a DLL that is not a known system DLL.
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "support/processRun.h"
 #include "support/testPaths.h"
+#include "support/windowDriver.h"
 
 namespace {
 
-// Copies the probe and a planted DLL of the given name into one folder, runs the probe and
-// tells whether the DLL left its mark.
-bool plantedDllLoaded(const std::string &dllName, bool restricted)
+const char marks[] = "C:\\velmorant-tests\\marks";
+
+// The system names a program may load late by their bare names.
+const std::vector<std::string> systemNames = {"shfolder.dll", "version.dll", "uxtheme.dll",
+                                              "dwmapi.dll", "cryptbase.dll"};
+// The same for a whole run but version.dll: Wine's own user32.dll imports it, so with native
+// copies preferred the loader takes the planted one while the process starts, before any
+// code of the program runs (on Windows user32 is a known system DLL without that import).
+const std::vector<std::string> wholeRunNames = {"shfolder.dll", "uxtheme.dll", "dwmapi.dll",
+                                                "cryptbase.dll"};
+
+void preferNativeCopies(const std::string &exeName, const std::vector<std::string> &dlls)
 {
+    std::string key = "Software\\Wine\\AppDefaults\\" + exeName + "\\DllOverrides";
+    HKEY handle;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, NULL, 0, KEY_ALL_ACCESS, NULL,
+                              &handle, NULL),
+              ERROR_SUCCESS);
+    for (const std::string &dll : dlls) {
+        std::string name = dll.substr(0, dll.size() - 4);  // without ".dll"
+        RegSetValueExA(handle, name.c_str(), 0, REG_SZ, (const BYTE *)"native,builtin", 15);
+    }
+    RegCloseKey(handle);
+}
+
+bool marked(const std::string &dllName)
+{
+    return fileExists(std::string(marks) + "\\" + dllName + ".loaded");
+}
+
+// A downloads folder holding the program exeFile (a file of the build tree) as exeName and
+// planted DLLs of the given names.
+std::string downloadsWith(const std::string &exeFile, const std::string &exeName,
+                          const std::vector<std::string> &dlls)
+{
+    removeTree(marks);
     std::string folder = scratchFolder("downloads");
-    RemoveDirectoryA("C:\\velmorant-tests\\marks");
-    DeleteFileA(("C:\\velmorant-tests\\marks\\" + dllName + ".loaded").c_str());
-    EXPECT_TRUE(CopyFileA(buildFile("tests/hardening/dllSearchProbe.exe").c_str(),
-                          (folder + "\\probe.exe").c_str(), FALSE));
-    EXPECT_TRUE(CopyFileA(buildFile("tests/hardening/planted.dll").c_str(),
-                          (folder + "\\" + dllName).c_str(), FALSE));
+    EXPECT_TRUE(CopyFileA(buildFile(exeFile).c_str(), (folder + "\\" + exeName).c_str(), FALSE));
+    for (const std::string &dll : dlls)
+        EXPECT_TRUE(CopyFileA(buildFile("tests/hardening/planted.dll").c_str(),
+                              (folder + "\\" + dll).c_str(), FALSE));
+    return folder;
+}
+
+// Runs the probe, which loads dllName by its bare name; tells whether the planted DLL left
+// its mark.
+bool probeLoads(const std::string &dllName, bool restricted)
+{
+    std::string folder = downloadsWith("tests/hardening/dllSearchProbe.exe", "probe.exe", {dllName});
     ProcessRun run;
     std::string command = "\"" + folder + "\\probe.exe\" " + (restricted ? "restricted " : "") + dllName;
     EXPECT_TRUE(run.start(command, "C:\\"));
     long code = run.wait();
-    bool marked = fileExists("C:\\velmorant-tests\\marks\\" + dllName + ".loaded");
-    EXPECT_EQ(code == 1, marked) << "the probe's report and the mark disagree";
-    return marked;
+    EXPECT_TRUE(code == 0 || code == 1) << code;
+    return marked(dllName);
+}
+
+// A whole run of a setup program copied into the downloads folder beside the planted DLLs,
+// answered as a user would; returns the DLLs that left their mark.
+std::vector<std::string> wholeRunLoads(const std::string &exeFile)
+{
+    std::string folder = downloadsWith(exeFile, "setup.exe", wholeRunNames);
+    ProcessRun run;
+    EXPECT_TRUE(run.start("\"" + folder + "\\setup.exe\"", folder.c_str()));
+    HWND agreement = waitForWindow("END USER LICENSE AGREEMENT", 30000, run.processId());
+    EXPECT_NE(agreement, (HWND)NULL);
+    pressButton(agreement, IDOK);
+    answerBox("Choose a Folder", IDOK, 30000, run.processId());
+    answerBox("Close Running Copies First!", IDOK, 30000, run.processId());
+    SeenBox done = answerBox("Installation Successful", IDNO, 60000, run.processId());
+    EXPECT_FALSE(done.title.empty()) << "the run did not reach its end";
+    EXPECT_EQ(run.wait(), 0);
+    std::vector<std::string> loaded;
+    for (const std::string &dll : wholeRunNames)
+        if (marked(dll))
+            loaded.push_back(dll);
+    return loaded;
 }
 
 }  // namespace
 
-TEST(PlantedDll, LoadedWithoutTheRestrictionNotWithIt)
+TEST(PlantedDll, UnusualNameLoadedWithoutTheRestrictionNotWithIt)
 {
     // A name no system DLL has: found only beside the program.
-    EXPECT_TRUE(plantedDllLoaded("velmorant-planted.dll", false));
-    EXPECT_FALSE(plantedDllLoaded("velmorant-planted.dll", true));
+    EXPECT_TRUE(probeLoads("velmorant-planted.dll", false));
+    EXPECT_FALSE(probeLoads("velmorant-planted.dll", true));
+}
+
+// With native copies preferred, a bare-name load takes the planted system names too, unless
+// the search is restricted.
+TEST(PlantedDll, SystemNamesLoadedWithoutTheRestrictionNotWithIt)
+{
+    preferNativeCopies("probe.exe", systemNames);
+    for (const std::string &dll : systemNames) {
+        SCOPED_TRACE(dll);
+        EXPECT_TRUE(probeLoads(dll, false));
+        EXPECT_FALSE(probeLoads(dll, true));
+    }
+}
+
+// The setup program itself, run from a folder full of planted system DLLs: none is loaded.
+TEST(PlantedDll, WholeRunLoadsNone)
+{
+    preferNativeCopies("setup.exe", wholeRunNames);
+    EXPECT_EQ(wholeRunLoads("setup.exe"), std::vector<std::string>());
+}
+
+// The same run without the restriction: what it loads shows that the run above could fail.
+TEST(PlantedDll, WholeRunWithoutTheRestrictionLoadsSome)
+{
+    preferNativeCopies("setup.exe", wholeRunNames);
+    std::vector<std::string> loaded = wholeRunLoads("tests/hardening/setupUnprotected.exe");
+    EXPECT_FALSE(loaded.empty());
+    ::testing::Test::RecordProperty("loaded", ::testing::PrintToString(loaded));
+    printf("unprotected run loaded: %s\n", ::testing::PrintToString(loaded).c_str());
 }

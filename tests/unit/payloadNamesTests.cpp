@@ -39,7 +39,11 @@ TEST(PayloadNames, PercentagesTruncateAndSurviveAnEmptyTable)
     EXPECT_EQ(percentDone(8, 8), 100);
     EXPECT_EQ(percentDone(2, 3), 66);
     EXPECT_EQ(percentDone(0, 0), 100);
-    EXPECT_EQ(percentDone(21474836, 21474836), 100);  // the largest total without overflow
+    EXPECT_EQ(percentDone(21474836, 21474836), 100);
+    // Past 21474836 done * 100 no longer fits 32 bits.
+    EXPECT_EQ(percentDone(21474837, 42949673), 50);
+    EXPECT_EQ(percentDone(2000000000, 2147483647), 93);
+    EXPECT_EQ(percentDone(2147483647, 2147483647), 100);
 }
 
 TEST(PayloadNames, SystemDestination)
