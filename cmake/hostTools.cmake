@@ -7,7 +7,7 @@ set(MAKETESTFILE ${HOST_TOOLS_DIR}/install/bin/makeTestFile)
 set(PAYLOADGEN_TESTS ${HOST_TOOLS_DIR}/install/bin/payloadgenTests)
 set(ICONGEN ${HOST_TOOLS_DIR}/install/bin/icongen)
 ExternalProject_Add(hosttools
-  SOURCE_DIR ${CMAKE_SOURCE_DIR}/host
+  SOURCE_DIR ${CMAKE_SOURCE_DIR}/buildtools
   BINARY_DIR ${HOST_TOOLS_DIR}/build
   INSTALL_DIR ${HOST_TOOLS_DIR}/install
   # A clean environment: the cross toolchain of this build must not leak into the native one.

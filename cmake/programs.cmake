@@ -69,10 +69,10 @@ endfunction()
 
 # setup_resources(target): the setup program's dialogs and icon compiled into target.
 function(setup_resources target)
-  target_sources(${target} PRIVATE ${CMAKE_SOURCE_DIR}/resources/setup.rc)
+  target_sources(${target} PRIVATE ${CMAKE_SOURCE_DIR}/setup/resources/setup.rc)
   target_include_directories(${target} PRIVATE ${GENERATED_RESOURCES_DIR})
   add_dependencies(${target} setupIcon)
-  set_source_files_properties(${CMAKE_SOURCE_DIR}/resources/setup.rc PROPERTIES
+  set_source_files_properties(${CMAKE_SOURCE_DIR}/setup/resources/setup.rc PROPERTIES
     OBJECT_DEPENDS ${GENERATED_RESOURCES_DIR}/setup.ico)
 endfunction()
 
@@ -84,7 +84,7 @@ function(add_setup_program name)
   setup_resources(${name})
   velmorant_program_options(${name})
   velmorant_static_link(${name})
-  target_link_libraries(${name} PRIVATE setupcore)
+  target_link_libraries(${name} PRIVATE setupSequence)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
   if(SETUP_OUTPUT_NAME)
     set_target_properties(${name} PROPERTIES OUTPUT_NAME ${SETUP_OUTPUT_NAME})
@@ -120,16 +120,13 @@ function(add_uninstaller name)
   cmake_parse_arguments(UNINST "" "SETTINGS;MANIFEST" "" ${ARGN})
   add_payload_names(${name}Names MANIFEST ${UNINST_MANIFEST})
   add_executable(${name} WIN32
-    ${CMAKE_SOURCE_DIR}/product/qxuninst.cpp
-    ${CMAKE_SOURCE_DIR}/product/uninstallTexts.cpp
-    ${CMAKE_SOURCE_DIR}/product/uninstallSteps.cpp
-    ${CMAKE_SOURCE_DIR}/product/uninstallSelf.cpp
+    ${CMAKE_SOURCE_DIR}/uninstall/qxuninst.cpp
     ${UNINST_SETTINGS}
     $<TARGET_OBJECTS:${name}Names>)
   velmorant_program_options(${name})
   velmorant_static_link(${name})
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
-  target_link_libraries(${name} PRIVATE setupcore)
+  target_link_libraries(${name} PRIVATE uninstallSteps)
   if(NOT name STREQUAL "qxuninst")
     set_target_properties(${name} PROPERTIES OUTPUT_NAME qxuninst
       RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/${name})

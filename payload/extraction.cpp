@@ -11,9 +11,9 @@
 #include <sys/utime.h>
 #include <zlib.h>
 
-#include "../setup/boundedText.h"
-#include "../setup/installerSettings.h"
-#include "payloadNames.h"
+#include "core/boundedText.h"
+#include "core/installerSettings.h"
+#include "core/payloadNames.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "payloadTable.h"
+#include "core/payloadTable.h"
 
 // Told the file being written and the percentage of chunks done (0 to 100).
 typedef void (*ProgressRoutine)(HWND window, const char *name, int percent);

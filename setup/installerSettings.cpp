@@ -1,5 +1,5 @@
 // The settings of this build of the Velmorant setup program.
-#include "installerSettings.h"
+#include "core/installerSettings.h"
 
 const InstallerSettings installerSettings = {
     "Velmorant",      // folderName

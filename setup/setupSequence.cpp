@@ -7,19 +7,19 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "../payload/extraction.h"
-#include "../resources/resourceIds.h"
-#include "../system/runningCopies.h"
-#include "../system/serviceRemoval.h"
-#include "../system/shortcutPaths.h"
-#include "../system/shortcuts.h"
-#include "../ui/backgroundWindow.h"
-#include "../ui/dataFolderChoice.h"
-#include "../ui/pauseAnimation.h"
-#include "../ui/setupDialogs.h"
-#include "boundedText.h"
-#include "setupDecisions.h"
-#include "setupMessages.h"
+#include "payload/extraction.h"
+#include "core/resourceIds.h"
+#include "system/runningCopies.h"
+#include "system/serviceRemoval.h"
+#include "core/shortcutPaths.h"
+#include "system/shortcuts.h"
+#include "ui/backgroundWindow.h"
+#include "ui/dataFolderChoice.h"
+#include "ui/pauseAnimation.h"
+#include "ui/setupDialogs.h"
+#include "core/boundedText.h"
+#include "core/setupDecisions.h"
+#include "core/setupMessages.h"
 
 HINSTANCE setupInstance;
 char programPath[TEXT_BUFFER_SIZE];

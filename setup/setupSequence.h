@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "installerSettings.h"
+#include "core/installerSettings.h"
 
 extern HINSTANCE setupInstance;
 // The data folder joined with the program's and the uninstaller's file names.

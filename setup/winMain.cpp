@@ -1,7 +1,7 @@
 // The program's GUI entry point. Only the instance handle is used: no command line is read.
 #include <windows.h>
 
-#include "dllSearch.h"
+#include "platform/dllSearch.h"
 #include "setupSequence.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)

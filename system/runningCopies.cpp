@@ -2,10 +2,10 @@
 // posted, never sent: a copy that hangs must not hang the setup, which only waits a fixed time.
 #include "runningCopies.h"
 
-#include "../setup/boundedText.h"
-#include "../setup/installerSettings.h"
-#include "../ui/pauseAnimation.h"
-#include "windowTitles.h"
+#include "core/boundedText.h"
+#include "core/installerSettings.h"
+#include "ui/pauseAnimation.h"
+#include "core/windowTitles.h"
 
 void closeRunningCopies(HINSTANCE, HWND owner)
 {

@@ -9,8 +9,8 @@
 #include <string.h>
 #include <windows.h>
 
-#include "../setup/installerSettings.h"
-#include "../ui/pauseAnimation.h"
+#include "core/installerSettings.h"
+#include "ui/pauseAnimation.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <shlobj.h>
 #include <sys/stat.h>
 
-#include "shortcutPaths.h"
+#include "core/shortcutPaths.h"
 
 namespace {
 

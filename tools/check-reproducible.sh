@@ -24,7 +24,7 @@ done
 
 status=0
 for arch in i686 x86_64; do
-  for file in setup.exe product/velmorant.exe product/qxuninst.exe; do
+  for file in setup.exe product/velmorant.exe uninstall/qxuninst.exe; do
     first=${folders[0]}/build/$arch/$file second=${folders[1]}/build/$arch/$file
     if cmp -s "$first" "$second"; then
       echo "same       $arch $file ($(stat -c %s "$first") bytes, sha256 $(sha256sum <"$first" | cut -c1-16))"

@@ -4,9 +4,9 @@
 
 #include <string.h>
 
-#include "../resources/resourceIds.h"
-#include "../setup/boundedText.h"
-#include "backgroundGeometry.h"
+#include "core/resourceIds.h"
+#include "core/boundedText.h"
+#include "core/backgroundGeometry.h"
 
 HWND backgroundWindow;
 HFONT titleFont;

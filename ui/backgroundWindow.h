@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "../setup/installerSettings.h"
+#include "core/installerSettings.h"
 
 extern HWND backgroundWindow;
 extern HFONT titleFont;

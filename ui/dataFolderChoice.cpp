@@ -9,9 +9,9 @@
 #include <string.h>
 #include <sys/stat.h>
 
-#include "../resources/resourceIds.h"
-#include "../setup/boundedText.h"
-#include "folderPaths.h"
+#include "core/resourceIds.h"
+#include "core/boundedText.h"
+#include "core/folderPaths.h"
 
 char dataFolder[TEXT_BUFFER_SIZE];
 

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "../setup/installerSettings.h"
+#include "core/installerSettings.h"
 
 // The chosen data folder (at most 1023 characters); the current directory once chosen.
 extern char dataFolder[TEXT_BUFFER_SIZE];

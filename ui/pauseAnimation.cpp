@@ -7,7 +7,7 @@
 
 #include <string.h>
 
-#include "backgroundGeometry.h"
+#include "core/backgroundGeometry.h"
 #include "backgroundWindow.h"
 
 int32_t animationPhase;

@@ -2,9 +2,9 @@
 // Neither template is visible by itself: each procedure shows its dialog when it starts.
 #include "setupDialogs.h"
 
-#include "../resources/resourceIds.h"
-#include "../setup/boundedText.h"
-#include "../setup/installerSettings.h"
+#include "core/resourceIds.h"
+#include "core/boundedText.h"
+#include "core/installerSettings.h"
 
 namespace {
 

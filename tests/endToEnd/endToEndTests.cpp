@@ -63,7 +63,7 @@ void expectInstalledIn(const std::string &folder)
     } files[] = {
         {"velmorant.exe", buildFile("product/velmorant.exe"), 1087915477},
         {"velmorant.exe.manifest", sourceFile("product/velmorant.exe.manifest"), 1081208669},
-        {"qxuninst.exe", buildFile("product/qxuninst.exe"), 1091219033},
+        {"qxuninst.exe", buildFile("uninstall/qxuninst.exe"), 1091219033},
     };
     for (const File &file : files) {
         SCOPED_TRACE(file.name);

@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "payload/payloadNames.h"
-#include "setup/setupDecisions.h"
+#include "core/payloadNames.h"
+#include "core/setupDecisions.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <algorithm>
 #include <string>
 
-#include "system/shortcutPaths.h"
-#include "ui/folderPaths.h"
+#include "core/shortcutPaths.h"
+#include "core/folderPaths.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "setup/boundedText.h"
+#include "core/boundedText.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "product/uninstallTexts.h"
+#include "core/uninstallTexts.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "payload/payloadTable.h"
+#include "core/payloadTable.h"
 #include "support/testPaths.h"
 
 TEST(CompiledTable, ChunksInflateToTheProductFiles)
@@ -19,7 +19,7 @@ TEST(CompiledTable, ChunksInflateToTheProductFiles)
     } expected[] = {
         {"velmorant.exe", 1087915477, buildFile("product/velmorant.exe")},
         {"velmorant.exe.manifest", 1081208669, sourceFile("product/velmorant.exe.manifest")},
-        {"qxuninst.exe", 1091219033, buildFile("product/qxuninst.exe")},
+        {"qxuninst.exe", 1091219033, buildFile("uninstall/qxuninst.exe")},
     };
     int32_t total = 0;
     for (int32_t i = 0; i < table.fileCount; ++i) {

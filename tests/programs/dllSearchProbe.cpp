@@ -4,7 +4,7 @@
 
 #include <string.h>
 
-#include "setup/dllSearch.h"
+#include "platform/dllSearch.h"
 
 int main(int argc, char **argv)
 {

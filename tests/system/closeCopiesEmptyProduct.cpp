@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "closeCopiesRun.h"
-#include "setup/installerSettings.h"
+#include "core/installerSettings.h"
 
 const InstallerSettings installerSettings = {
     "Velmorant", "" /* productName */, "velmorant.ini", 0, "", "velmorant.exe", "", 0, 0,

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "closeCopiesRun.h"
-#include "setup/installerSettings.h"
+#include "core/installerSettings.h"
 
 const InstallerSettings installerSettings = {
     "Other", "Other" /* productName */, "other.ini", 0, "", "other.exe", "", 0, 0,

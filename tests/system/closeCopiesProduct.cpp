@@ -4,7 +4,7 @@
 #include <windows.h>
 
 #include "closeCopiesRun.h"
-#include "setup/installerSettings.h"
+#include "core/installerSettings.h"
 #include "support/processRun.h"
 #include "support/testPaths.h"
 #include "support/windowDriver.h"

@@ -9,7 +9,7 @@
 
 #include <string>
 
-#include "setup/installerSettings.h"
+#include "core/installerSettings.h"
 #include "support/testPaths.h"
 #include "system/serviceRemoval.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <thread>
 
-#include "resources/resourceIds.h"
+#include "core/resourceIds.h"
 #include "support/windowDriver.h"
 #include "ui/backgroundWindow.h"
 #include "ui/setupDialogs.h"

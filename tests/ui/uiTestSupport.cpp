@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "setup/boundedText.h"
+#include "core/boundedText.h"
 #include "ui/backgroundWindow.h"
 
 void setUpBackgroundWindow()

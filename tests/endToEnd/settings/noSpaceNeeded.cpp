@@ -1,6 +1,6 @@
 // The shipping settings, but no free space required: lets a run start on a drive too small
 // for its payload, so the disk fills up during the extraction.
-#include "setup/installerSettings.h"
+#include "core/installerSettings.h"
 
 const InstallerSettings installerSettings = {
     "Velmorant",      // folderName

@@ -1,6 +1,6 @@
 // Every optional step on: running copies closed by the program, an NT service, a startup
 // entry with arguments and its own name, and the companion installer.
-#include "setup/installerSettings.h"
+#include "core/installerSettings.h"
 
 const InstallerSettings installerSettings = {
     "Velmorant",                       // folderName

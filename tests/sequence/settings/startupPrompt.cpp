@@ -1,6 +1,6 @@
 // A startup entry decided by the user's answer: no service program, no arguments, the
 // shortcut named after the product.
-#include "setup/installerSettings.h"
+#include "core/installerSettings.h"
 
 const InstallerSettings installerSettings = {
     "Velmorant",                      // folderName

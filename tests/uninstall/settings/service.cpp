@@ -1,5 +1,5 @@
 // A product with an NT service: the uninstaller stops and deletes it before the files go.
-#include "setup/installerSettings.h"
+#include "core/installerSettings.h"
 
 const InstallerSettings installerSettings = {
     "Velmorant",             // folderName

@@ -1,5 +1,5 @@
 // A product that may start with Windows: the startup shortcut has a name of its own.
-#include "setup/installerSettings.h"
+#include "core/installerSettings.h"
 
 const InstallerSettings installerSettings = {
     "Velmorant",                      // folderName

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "ui/backgroundGeometry.h"
+#include "core/backgroundGeometry.h"
 
 TEST(BackgroundBands, BottomsOnA768RowDesktop)
 {

@@ -2,9 +2,9 @@
 
 #include <string.h>
 
-#include "../payload/payloadNames.h"
-#include "../setup/boundedText.h"
-#include "../setup/installerSettings.h"
+#include "payloadNames.h"
+#include "boundedText.h"
+#include "installerSettings.h"
 
 namespace {
 

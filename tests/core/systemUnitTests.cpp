@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "system/shortcutPaths.h"
-#include "system/windowTitles.h"
+#include "core/shortcutPaths.h"
+#include "core/windowTitles.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <string.h>
 
-#include "../setup/boundedText.h"
-#include "../setup/installerSettings.h"
+#include "boundedText.h"
+#include "installerSettings.h"
 
 int buildServiceWindowTitle(char *buffer, size_t size, const char *serviceName)
 {

@@ -1,4 +1,4 @@
-#include "payload/payloadNames.h"
+#include "core/payloadNames.h"
 
 #include <gtest/gtest.h>
 

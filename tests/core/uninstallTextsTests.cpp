@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "product/uninstallTexts.h"
+#include "core/uninstallTexts.h"
 
 TEST(UninstallPaths, OnlyPlainRelativeNamesAreRemoved)
 {

@@ -4,7 +4,7 @@
 
 #include <stdint.h>
 
-#include "../setup/installerSettings.h"
+#include "core/installerSettings.h"
 
 // Report lines "\r\n<item> (<reason>)", and the failures that did not fit.
 #define REPORT_SIZE 4096

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "ui/folderPaths.h"
+#include "core/folderPaths.h"
 
 namespace {
 

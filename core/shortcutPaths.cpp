@@ -1,6 +1,6 @@
 #include "shortcutPaths.h"
 
-#include "../setup/boundedText.h"
+#include "boundedText.h"
 
 int buildGroupFolderPath(char *buffer, size_t size, const char *specialFolder, const char *group)
 {

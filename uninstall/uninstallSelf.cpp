@@ -7,10 +7,10 @@
 
 #include <string.h>
 
-#include "../setup/boundedText.h"
-#include "../setup/installerSettings.h"
+#include "core/boundedText.h"
+#include "core/installerSettings.h"
 #include "uninstallSteps.h"
-#include "uninstallTexts.h"
+#include "core/uninstallTexts.h"
 
 namespace {
 

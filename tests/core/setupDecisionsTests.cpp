@@ -1,4 +1,4 @@
-#include "setup/setupDecisions.h"
+#include "core/setupDecisions.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "setup/boundedText.h"
+#include "core/boundedText.h"
 
 #include <gtest/gtest.h>
 #include <limits.h>

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/agreementText.h"
+#include "core/agreementText.h"
 
 namespace {
 

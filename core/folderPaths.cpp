@@ -2,7 +2,7 @@
 
 #include <string.h>
 
-#include "../setup/boundedText.h"
+#include "boundedText.h"
 
 namespace {
 

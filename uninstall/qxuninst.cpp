@@ -6,14 +6,14 @@
 
 #include <string.h>
 
-#include "setup/boundedText.h"
-#include "setup/installerSettings.h"
+#include "core/boundedText.h"
+#include "core/installerSettings.h"
 #include "system/runningCopies.h"
 #include "system/serviceRemoval.h"
 #include "ui/pauseAnimation.h"
 #include "uninstallSelf.h"
 #include "uninstallSteps.h"
-#include "uninstallTexts.h"
+#include "core/uninstallTexts.h"
 
 namespace {
 

@@ -6,11 +6,11 @@
 #include <shlobj.h>
 #include <string.h>
 
-#include "../payload/payloadNameList.h"
-#include "../setup/boundedText.h"
-#include "../setup/setupDecisions.h"
-#include "../system/shortcutPaths.h"
-#include "uninstallTexts.h"
+#include "core/payloadNameList.h"
+#include "core/boundedText.h"
+#include "core/setupDecisions.h"
+#include "core/shortcutPaths.h"
+#include "core/uninstallTexts.h"
 
 char failureReport[REPORT_SIZE];
 int32_t failureCount;
