@@ -3,20 +3,7 @@
 #include <string.h>
 
 #include "boundedText.h"
-
-namespace {
-
-int isSeparator(char c)
-{
-    return c == '\\' || c == '/';
-}
-
-char lowerAscii(char c)
-{
-    return c >= 'A' && c <= 'Z' ? (char)(c - 'A' + 'a') : c;
-}
-
-}  // namespace
+#include "pathText.h"
 
 void stripTrailing(char *path, char character)
 {
@@ -31,7 +18,7 @@ void normalizeSeparators(char *path)
     char *out = path;
     int inRun = 0;
     for (const char *in = path; *in != '\0'; ++in) {
-        if (isSeparator(*in)) {
+        if (isPathSeparator(*in)) {
             if (!inRun)
                 *out++ = '\\';
             inRun = 1;
@@ -85,7 +72,7 @@ int composeChosenFolder(char *path, size_t size, const char *parent, const char 
 void dropTrailingSeparators(char *path)
 {
     size_t length = strlen(path);
-    while (length > 1 && isSeparator(path[length - 1]) && !(length == 3 && path[1] == ':'))
+    while (length > 1 && isPathSeparator(path[length - 1]) && !(length == 3 && path[1] == ':'))
         path[--length] = '\0';
 }
 
@@ -137,7 +124,7 @@ namespace {
 int componentIsDevice(const char *name)
 {
     size_t length = 0;
-    while (name[length] != '\0' && !isSeparator(name[length]) && name[length] != '.' &&
+    while (name[length] != '\0' && !isPathSeparator(name[length]) && name[length] != '.' &&
            name[length] != ':')
         ++length;
     while (length > 0 && name[length - 1] == ' ')

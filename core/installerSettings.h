@@ -24,9 +24,6 @@ struct InstallerSettings {
     const char *startupShortcutName;
 };
 
-// The one record of the program. Each program links exactly one definition of it: the
-// shipping one, or a test build's variant.
-extern const InstallerSettings installerSettings;
 
 // Names and numbers compiled into the setup driver that other parts share.
 #define UNINSTALLER_FILE_NAME "qxuninst.exe"

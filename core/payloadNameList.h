@@ -11,6 +11,5 @@ struct PayloadNameList {
     const char *const *fileNames;  // stored names; "SYSTEM/" or "SYSTEM\" prefix as stored
 };
 
-extern const PayloadNameList payloadNameList;
 
 #endif

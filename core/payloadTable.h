@@ -15,8 +15,6 @@ struct PayloadTable {
     const int32_t *fileTimes;                      // access and modification time to give the file
 };
 
-// The table of this program, defined by the generated source unit.
-extern const PayloadTable payloadTable;
 
 // Every chunk inflates to at most this many bytes: the size of the extraction's buffer.
 #define PAYLOAD_CHUNK_LIMIT 32000

@@ -5,35 +5,29 @@
 #include "payloadNames.h"
 #include "boundedText.h"
 #include "installerSettings.h"
+#include "pathText.h"
 
 namespace {
-
-int isSeparator(char c)
-{
-    return c == '\\' || c == '/';
-}
 
 const char *lastSeparator(const char *path)
 {
     const char *last = NULL;
     for (const char *p = path; *p != '\0'; ++p)
-        if (isSeparator(*p))
+        if (isPathSeparator(*p))
             last = p;
     return last;
 }
 
 char folded(char c)
 {
-    if (c >= 'A' && c <= 'Z')
-        return (char)(c - 'A' + 'a');
-    return c == '/' ? '\\' : c;
+    return c == '/' ? '\\' : lowerAscii(c);
 }
 
 // Length of path without the separators at its end.
 size_t trimmedLength(const char *path)
 {
     size_t length = strlen(path);
-    while (length > 0 && isSeparator(path[length - 1]))
+    while (length > 0 && isPathSeparator(path[length - 1]))
         length--;
     return length;
 }
@@ -88,14 +82,14 @@ int sameFolder(const char *a, const char *b)
 
 int isRemovableStoredName(const char *storedName)
 {
-    if (storedName[0] == '\0' || hasSystemPrefix(storedName) || isSeparator(storedName[0]))
+    if (storedName[0] == '\0' || hasSystemPrefix(storedName) || isPathSeparator(storedName[0]))
         return 0;
     if (strchr(storedName, ':') != NULL)  // a drive or a stream: not a plain relative path
         return 0;
     const char *start = storedName;
     for (;;) {
         const char *end = start;
-        while (*end != '\0' && !isSeparator(*end))
+        while (*end != '\0' && !isPathSeparator(*end))
             end++;
         size_t length = (size_t)(end - start);
         if (length == 0 || (length == 1 && start[0] == '.') ||

@@ -126,11 +126,6 @@ int extractPayloadTable(const PayloadTable &table, HWND window, ProgressRoutine 
     return result;
 }
 
-int extractPayload(HWND window, ProgressRoutine progress)
-{
-    return extractPayloadTable(payloadTable, window, progress);
-}
-
 int makeParentDirectories(const char *path)
 {
     char prefix[TEXT_BUFFER_SIZE];
@@ -168,9 +163,4 @@ int removePayloadTableFiles(const PayloadTable &table, HWND window, ProgressRout
     }
     report(progress, window, "", 100);
     return 4;
-}
-
-int removePayloadFiles(HWND window, ProgressRoutine progress)
-{
-    return removePayloadTableFiles(payloadTable, window, progress);
 }

@@ -17,9 +17,7 @@ enum {
     EXTRACT_SUCCESS = 4,
 };
 
-// Extracts the compiled-in table relative to the current directory.
-int extractPayload(HWND window, ProgressRoutine progress);
-// The same for any table (tests run tables of their own shape).
+// Extracts the table's files relative to the current directory.
 int extractPayloadTable(const PayloadTable &table, HWND window, ProgressRoutine progress);
 
 // Makes the missing folders before the last separator of path: 1 when all exist, else 0.
@@ -27,7 +25,6 @@ int makeParentDirectories(const char *path);
 
 // Removes what the last extraction of the same table wrote: 4 when done, 0 when a file
 // could not be deleted.
-int removePayloadFiles(HWND window, ProgressRoutine progress);
 int removePayloadTableFiles(const PayloadTable &table, HWND window, ProgressRoutine progress);
 
 #endif

@@ -4,12 +4,14 @@
 
 #include <string.h>
 
+#include "core/installerSettings.h"
+
 namespace {
 
 const char windowClassName[] = "VelmorantMain";
 const char iniFileName[] = "velmorant.ini";
-char dataFolder[1024];
-char startFolder[1024];
+char dataFolder[TEXT_BUFFER_SIZE];
+char startFolder[TEXT_BUFFER_SIZE];
 
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -36,7 +38,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand)
 {
-    GetPrivateProfileStringA("Options", "dataDir", "(not recorded)", dataFolder,
+    GetPrivateProfileStringA(INI_SECTION, INI_DATA_DIR_KEY, "(not recorded)", dataFolder,
                              sizeof dataFolder, iniFileName);
     if (GetCurrentDirectoryA(sizeof startFolder, startFolder) == 0 ||
         GetCurrentDirectoryA(sizeof startFolder, startFolder) >= sizeof startFolder)

@@ -1,18 +1,18 @@
 // The settings of this build of the Velmorant setup program.
 #include "core/installerSettings.h"
 
-const InstallerSettings installerSettings = {
-    "Velmorant",      // folderName
-    "Velmorant",      // productName
-    "velmorant.ini",  // iniFileName
-    0,                // addStartupEntry
-    "",               // startupPrompt
-    "velmorant.exe",  // programFileName
-    "",               // startupArguments
-    1,                // warnRunningCopies
-    0,                // runCompanionInstall
-    "",               // serviceFileName
-    1,                // requiredMegabytes
-    "",               // serviceName
-    "",               // startupShortcutName
+extern const InstallerSettings installerSettings = {
+    .folderName = "Velmorant",
+    .productName = "Velmorant",
+    .iniFileName = "velmorant.ini",
+    .addStartupEntry = 0,
+    .startupPrompt = "",
+    .programFileName = "velmorant.exe",
+    .startupArguments = "",
+    .warnRunningCopies = 1,
+    .runCompanionInstall = 0,
+    .serviceFileName = "",
+    .requiredMegabytes = 1,
+    .serviceName = "",
+    .startupShortcutName = "",
 };

@@ -1,223 +1,236 @@
 // The setup run: one thread walking a fixed list of steps. Windows get their messages only
-// while a modal dialog or message box runs; there is no message loop of our own.
+// while a modal dialog or message box runs; there is no message loop of our own. Every
+// outside effect goes through the run's table of calls.
 #include "setupSequence.h"
 
-#include <direct.h>
-#include <process.h>
-#include <stdlib.h>
 #include <string.h>
 
-#include "payload/extraction.h"
-#include "core/resourceIds.h"
-#include "system/runningCopies.h"
-#include "system/serviceRemoval.h"
-#include "core/shortcutPaths.h"
-#include "system/shortcuts.h"
-#include "ui/backgroundWindow.h"
-#include "ui/dataFolderChoice.h"
-#include "ui/pauseAnimation.h"
-#include "ui/setupDialogs.h"
 #include "core/boundedText.h"
 #include "core/setupDecisions.h"
 #include "core/setupMessages.h"
-
-HINSTANCE setupInstance;
-char programPath[TEXT_BUFFER_SIZE];
-char uninstallerPath[TEXT_BUFFER_SIZE];
+#include "core/shortcutPaths.h"
 
 namespace {
-
-const InstallerSettings &settings = installerSettings;
 
 // Shows one of the sequence's messages, owned by the background window. The title's %s and
 // the text's conversions are filled from the arguments; a text that would not fit its
 // buffer is shown as its unfilled wording rather than cut.
-int showMessage(SetupMessage which, ...)
+int showMessage(const SetupRun &run, SetupMessage which, ...)
 {
     const SetupMessageText &message = setupMessages[which];
     char title[TEXT_BUFFER_SIZE];
     char text[TEXT_BUFFER_SIZE];
-    if (!formatText(title, sizeof title, message.title, settings.productName))
+    if (!formatText(title, sizeof title, message.title, run.settings->productName))
         copyText(title, sizeof title, message.title);
     va_list arguments;
     va_start(arguments, which);
     if (!formatTextList(text, sizeof text, message.text, arguments))
         copyText(text, sizeof text, message.text);
     va_end(arguments);
-    return MessageBoxA(backgroundWindow, text, title, message.style);
+    return run.calls->messageBox(run.backgroundWindow, text, title, message.style);
 }
 
-// GetVersionExA failing counts as not NT: nothing unfilled is read.
-int isNtPlatform(void)
+PauseRoutine pauseOf(SetupRun &run)
 {
-    OSVERSIONINFOA version;
-    memset(&version, 0, sizeof version);
-    version.dwOSVersionInfoSize = sizeof version;  // 148
-    if (!GetVersionExA(&version))
-        return 0;
-    return version.dwPlatformId == VER_PLATFORM_WIN32_NT;
+    PauseRoutine routine = {[](void *context, int32_t milliseconds) {
+                                SetupRun *owner = static_cast<SetupRun *>(context);
+                                owner->calls->pause(&owner->animation, milliseconds);
+                            },
+                            &run};
+    return routine;
 }
 
 // The data folder and free-space loop: 1 with a folder that has room (or whose space cannot
 // be read), 0 when the user gave up the choice.
-int chooseFolderWithRoom(void)
+int chooseFolderWithRoom(SetupRun &run)
 {
+    const SetupCalls &calls = *run.calls;
+    const InstallerSettings &settings = *run.settings;
+    const char *dataFolder = run.folderChoice.folder;
     for (;;) {
-        if (!chooseDataFolder(setupInstance, backgroundWindow, 1)) {
-            showMessage(MESSAGE_NOT_INSTALLED);
+        if (!calls.chooseDataFolder(&run.folderChoice, 1)) {
+            showMessage(run, MESSAGE_NOT_INSTALLED);
             return 0;
         }
-        _chdir(dataFolder);
+        calls.writeProfileString(INI_SECTION, INI_DATA_DIR_KEY, dataFolder, settings.iniFileName);
+        calls.changeDirectory(dataFolder);
         char root[TEXT_BUFFER_SIZE];
-        buildDriveRoot(root, sizeof root, dataFolder, _getdrive());
+        buildDriveRoot(root, sizeof root, dataFolder, calls.currentDrive());
         DWORD sectorsPerCluster, bytesPerSector, freeClusters, totalClusters;
-        if (!GetDiskFreeSpaceA(root, &sectorsPerCluster, &bytesPerSector, &freeClusters,
-                               &totalClusters))
+        if (!calls.diskFreeSpace(root, &sectorsPerCluster, &bytesPerSector, &freeClusters,
+                                 &totalClusters))
             return 1;
         if (driveHasRoom((uint32_t)settings.requiredMegabytes, sectorsPerCluster, bytesPerSector,
                          freeClusters))
             return 1;
-        showMessage(MESSAGE_NO_SPACE, settings.requiredMegabytes, root,
+        showMessage(run, MESSAGE_NO_SPACE, settings.requiredMegabytes, root,
                     (int)freeMegabytes(sectorsPerCluster, bytesPerSector, freeClusters));
     }
 }
 
-void registerUninstaller(void)
+void registerUninstaller(const SetupRun &run)
 {
+    const SetupCalls &calls = *run.calls;
+    const char *productName = run.settings->productName;
     char keyPath[TEXT_BUFFER_SIZE];
     HKEY key;
     DWORD disposition;
     char noClass[] = "";
-    if (!buildUninstallKeyPath(keyPath, sizeof keyPath, settings.productName) ||
-        RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, noClass, REG_OPTION_NON_VOLATILE,
+    if (!buildUninstallKeyPath(keyPath, sizeof keyPath, productName) ||
+        calls.createKey(HKEY_LOCAL_MACHINE, keyPath, 0, noClass, REG_OPTION_NON_VOLATILE,
                         KEY_ALL_ACCESS, NULL, &key, &disposition) != ERROR_SUCCESS) {
         OutputDebugStringA("Couldn't open the registry key.\r\n");
         return;
     }
-    RegSetValueExA(key, "DisplayName", 0, REG_SZ, (const BYTE *)settings.productName,
-                   (DWORD)strlen(settings.productName) + 1);
-    RegSetValueExA(key, "UninstallString", 0, REG_SZ, (const BYTE *)uninstallerPath,
-                   (DWORD)strlen(uninstallerPath) + 1);
-    RegCloseKey(key);
+    calls.setValue(key, "DisplayName", 0, REG_SZ, (const BYTE *)productName,
+                   (DWORD)strlen(productName) + 1);
+    calls.setValue(key, "UninstallString", 0, REG_SZ, (const BYTE *)run.uninstallerPath,
+                   (DWORD)strlen(run.uninstallerPath) + 1);
+    calls.closeKey(key);
 }
 
-void addStartupEntry(int nt)
+void addStartupEntry(const SetupRun &run)
 {
+    const SetupCalls &calls = *run.calls;
+    const InstallerSettings &settings = *run.settings;
     int serviceConfigured = settings.serviceFileName[0] != '\0';
-    if (serviceConfigured && nt)
+    if (serviceConfigured && run.nt)
         return;
-    if (!serviceConfigured &&
-        MessageBoxA(backgroundWindow, settings.startupPrompt, "Add To Startup Group", MB_YESNO) !=
-            IDYES)
+    if (!serviceConfigured && calls.messageBox(run.backgroundWindow, settings.startupPrompt,
+                                               "Add To Startup Group", MB_YESNO) != IDYES)
         return;
     const char *name = settings.startupShortcutName[0] != '\0' ? settings.startupShortcutName
                                                                 : settings.productName;
     const char *arguments = settings.startupArguments[0] != '\0' ? settings.startupArguments : NULL;
-    createShortcut(NULL, name, programPath, dataFolder, arguments);
+    calls.createShortcut(NULL, name, run.programPath, run.folderChoice.folder, arguments);
     char command[TEXT_BUFFER_SIZE];
-    if (buildStartupCommand(command, sizeof command, programPath, settings.startupArguments))
-        WinExec(command, SW_SHOW);
+    if (buildStartupCommand(command, sizeof command, run.programPath, settings.startupArguments))
+        calls.startProgram(command, SW_SHOW);
 }
 
 // Runs <data folder>\<fileName> with its quoted path as first argument and waits for it.
 // -1 when it could not be started (or its command would not fit).
-intptr_t runFromDataFolder(const char *fileName, const char *argument1, const char *argument2)
+intptr_t runFromDataFolder(const SetupRun &run, const char *fileName, const char *argument1,
+                           const char *argument2)
 {
     char path[TEXT_BUFFER_SIZE];
     char quoted[TEXT_BUFFER_SIZE];
-    if (!buildFolderFilePath(path, sizeof path, dataFolder, fileName) ||
+    if (!buildFolderFilePath(path, sizeof path, run.folderChoice.folder, fileName) ||
         !buildQuotedPath(quoted, sizeof quoted, path))
         return -1;
-    return _spawnl(_P_WAIT, path, quoted, argument1, argument2, (const char *)NULL);
+    return run.calls->runAndWait(path, quoted, argument1, argument2);
 }
 
-}  // namespace
-
-int runSetup(HINSTANCE instance)
+// The steps after the background window; an early end returns at once, leaving the window
+// and the font to the end of the process.
+void runSteps(SetupRun &run)
 {
-    setupInstance = instance;
-    formatText(paintedTitle, sizeof paintedTitle, BACKGROUND_TITLE_FORMAT, settings.productName);
-    int nt = isNtPlatform();
-    titleFont = createTitleFont();
-    if (!registerBackgroundClass(setupInstance))
-        return 0;
-
-    char caption[TEXT_BUFFER_SIZE];
-    formatText(caption, sizeof caption, BACKGROUND_TITLE_FORMAT, settings.productName);
-    backgroundWindow = createBackgroundWindow(setupInstance, caption);
+    const SetupCalls &calls = *run.calls;
+    const InstallerSettings &settings = *run.settings;
+    const char *dataFolder = run.folderChoice.folder;
 
     // -1 means the dialog never appeared: the user has not accepted anything.
-    INT_PTR accepted = DialogBoxParamA(setupInstance, MAKEINTRESOURCEA(IDD_AGREEMENT),
-                                       backgroundWindow, agreementDialogProc, 0);
+    INT_PTR accepted = calls.runAgreement(run.instance, run.backgroundWindow);
     if (accepted == 0 || accepted == -1) {
-        showMessage(MESSAGE_NOT_INSTALLED);
-        exit(0);
+        showMessage(run, MESSAGE_NOT_INSTALLED);
+        return;
     }
 
-    if (!chooseFolderWithRoom())
-        return 0;
+    if (!chooseFolderWithRoom(run))
+        return;
     // The program and uninstaller paths are needed only after the extraction, but a folder
     // whose paths cannot be named in full is refused now, before anything is written. The
     // shortcuts hand them to the shell, which takes no path of MAX_PATH bytes or more: a
     // longer one would leave shortcuts to a cut path.
-    if (!buildFolderFilePath(programPath, sizeof programPath, dataFolder,
+    if (!buildFolderFilePath(run.programPath, sizeof run.programPath, dataFolder,
                              settings.programFileName) ||
-        !buildFolderFilePath(uninstallerPath, sizeof uninstallerPath, dataFolder,
+        !buildFolderFilePath(run.uninstallerPath, sizeof run.uninstallerPath, dataFolder,
                              UNINSTALLER_FILE_NAME) ||
-        strlen(programPath) >= SHELL_PATH_SIZE || strlen(uninstallerPath) >= SHELL_PATH_SIZE) {
-        showMessage(MESSAGE_PATH_TOO_LONG);
-        return 0;
+        strlen(run.programPath) >= SHELL_PATH_SIZE ||
+        strlen(run.uninstallerPath) >= SHELL_PATH_SIZE) {
+        showMessage(run, MESSAGE_PATH_TOO_LONG);
+        return;
     }
 
-    if (settings.warnRunningCopies)
-        showMessage(MESSAGE_CLOSE_COPIES, settings.productName, settings.productName);
-    else
-        closeRunningCopies(setupInstance, backgroundWindow);
+    if (settings.warnRunningCopies) {
+        showMessage(run, MESSAGE_CLOSE_COPIES, settings.productName, settings.productName);
+    } else {
+        CopyNames copies = {settings.productName, settings.serviceName};
+        calls.closeRunningCopies(run.backgroundWindow, copies, pauseOf(run));
+    }
 
     int serviceConfigured = settings.serviceFileName[0] != '\0';
-    if (serviceConfigured && nt) {
-        showMessage(MESSAGE_OLD_SERVICE);
-        if (removeOldService() != 0) {
-            showMessage(MESSAGE_SERVICE_NOT_REMOVED);
-            return 0;
+    if (serviceConfigured && run.nt) {
+        showMessage(run, MESSAGE_OLD_SERVICE);
+        if (calls.removeOldService(settings.serviceName, pauseOf(run)) != 0) {
+            showMessage(run, MESSAGE_SERVICE_NOT_REMOVED);
+            return;
         }
-        pauseWithAnimation(SERVICE_PAUSE_MILLISECONDS);
+        calls.pause(&run.animation, SERVICE_PAUSE_MILLISECONDS);
     }
 
-    HWND progress = CreateDialogParamA(setupInstance, MAKEINTRESOURCEA(IDD_PROGRESS),
-                                       backgroundWindow, progressDialogProc, 0);
-    int result = extractPayload(progress, showProgress);
+    HWND progress = calls.createProgressDialog(run.instance, run.backgroundWindow);
+    int result = calls.extract(*run.payload, progress, calls.progress);
     if (result != EXTRACT_SUCCESS) {
         static const SetupMessage failures[] = {MESSAGE_FAILED_CREATE, MESSAGE_FAILED_WRITE,
                                                 MESSAGE_FAILED_MEMORY};
-        showMessage(result >= 1 && result <= 3 ? failures[result - 1] : MESSAGE_FAILED_CREATE);
-        removePayloadFiles(NULL, NULL);
-        return 0;
+        showMessage(run, result >= 1 && result <= 3 ? failures[result - 1] : MESSAGE_FAILED_CREATE);
+        calls.removeExtracted(*run.payload, NULL, NULL);
+        return;
     }
-    DestroyWindow(progress);
+    calls.destroyWindow(progress);
 
-    createShortcut(settings.folderName, settings.productName, programPath, dataFolder, NULL);
-    createShortcut(settings.folderName, UNINSTALL_SHORTCUT_NAME, uninstallerPath, dataFolder,
-                   NULL);
-    registerUninstaller();
+    calls.createShortcut(settings.folderName, settings.productName, run.programPath, dataFolder,
+                         NULL);
+    calls.createShortcut(settings.folderName, UNINSTALL_SHORTCUT_NAME, run.uninstallerPath,
+                         dataFolder, NULL);
+    registerUninstaller(run);
     if (settings.addStartupEntry)
-        addStartupEntry(nt);
-    WritePrivateProfileStringA(INI_SECTION, INI_DATA_DIR_KEY, dataFolder, settings.iniFileName);
+        addStartupEntry(run);
+    calls.writeProfileString(INI_SECTION, INI_DATA_DIR_KEY, dataFolder, settings.iniFileName);
     if (settings.runCompanionInstall)
-        runFromDataFolder(COMPANION_FILE_NAME, "-install", "-sid=0");
-    if (serviceConfigured && nt) {
-        showMessage(MESSAGE_NEW_SERVICE);
-        if (runFromDataFolder(settings.serviceFileName, "-install-service", NULL) != 0)
-            showMessage(MESSAGE_SERVICE_FAILED);
+        runFromDataFolder(run, COMPANION_FILE_NAME, "-install", "-sid=0");
+    if (serviceConfigured && run.nt) {
+        showMessage(run, MESSAGE_NEW_SERVICE);
+        if (runFromDataFolder(run, settings.serviceFileName, "-install-service", NULL) != 0)
+            showMessage(run, MESSAGE_SERVICE_FAILED);
     }
 
-    int answer = showMessage(MESSAGE_DONE, settings.productName, settings.productName);
-    DestroyWindow(backgroundWindow);
-    DeleteObject(titleFont);
+    int answer = showMessage(run, MESSAGE_DONE, settings.productName, settings.productName);
+    calls.destroyWindow(run.backgroundWindow);
+    calls.deleteObject(run.picture.font);
     if (answer == IDYES) {
         char command[TEXT_BUFFER_SIZE];
-        if (buildQuotedPath(command, sizeof command, programPath))
-            WinExec(command, SW_SHOW);
+        if (buildQuotedPath(command, sizeof command, run.programPath))
+            calls.startProgram(command, SW_SHOW);
+    }
+}
+
+}  // namespace
+
+int runSetup(SetupRun *run, HINSTANCE instance, const InstallerSettings &settings,
+             const PayloadTable &payload, const SetupCalls &calls)
+{
+    memset(run, 0, sizeof *run);
+    run->instance = instance;
+    run->settings = &settings;
+    run->payload = &payload;
+    run->calls = &calls;
+    formatText(run->paintedTitle, sizeof run->paintedTitle, BACKGROUND_TITLE_FORMAT,
+               settings.productName);
+    run->nt = calls.isNtPlatform();
+    run->picture.font = createTitleFont();
+    run->picture.title = run->paintedTitle;
+    run->folderChoice.instance = instance;
+    run->folderChoice.folderName = settings.folderName;
+    run->folderChoice.iniFileName = settings.iniFileName;
+    if (registerBackgroundClass(instance)) {
+        // The caption is the painted title.
+        run->backgroundWindow = createBackgroundWindow(instance, run->paintedTitle, &run->picture);
+        run->folderChoice.owner = run->backgroundWindow;
+        run->animation.window = run->backgroundWindow;
+        run->animation.font = run->picture.font;
+        runSteps(*run);
     }
     return 0;
 }

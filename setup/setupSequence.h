@@ -4,14 +4,77 @@
 
 #include <windows.h>
 
+#include <stdint.h>
+
 #include "core/installerSettings.h"
+#include "core/payloadTable.h"
+#include "payload/extraction.h"
+#include "system/runningCopies.h"
+#include "ui/backgroundWindow.h"
+#include "ui/dataFolderChoice.h"
+#include "ui/pauseAnimation.h"
 
-extern HINSTANCE setupInstance;
-// The data folder joined with the program's and the uninstaller's file names.
-extern char programPath[TEXT_BUFFER_SIZE];
-extern char uninstallerPath[TEXT_BUFFER_SIZE];
+// Every outside effect of the run goes through this table: the program fills it with the
+// platform's and the parts' own routines (setupCalls), the sequence's tests with scripted
+// ones. The compiler checks each entry against the routine it stands for.
+struct SetupCalls {
+    int(WINAPI *messageBox)(HWND owner, LPCSTR text, LPCSTR title, UINT style);
+    // The modal agreement: 1 accepted, 0 refused, -1 not shown.
+    INT_PTR (*runAgreement)(HINSTANCE instance, HWND owner);
+    // The modeless progress dialog, or NULL.
+    HWND (*createProgressDialog)(HINSTANCE instance, HWND owner);
+    BOOL(WINAPI *destroyWindow)(HWND window);
+    BOOL(WINAPI *deleteObject)(HGDIOBJ object);
+    int (*isNtPlatform)(void);
+    int (*chooseDataFolder)(FolderChoice *choice, int alwaysAsk);
+    int(__cdecl *changeDirectory)(const char *path);
+    int(__cdecl *currentDrive)(void);
+    BOOL(WINAPI *diskFreeSpace)(LPCSTR root, LPDWORD sectorsPerCluster, LPDWORD bytesPerSector,
+                                LPDWORD freeClusters, LPDWORD totalClusters);
+    void (*closeRunningCopies)(HWND owner, const CopyNames &names, const PauseRoutine &pause);
+    int (*removeOldService)(const char *serviceName, const PauseRoutine &pause);
+    void (*pause)(PauseAnimation *animation, int milliseconds);
+    int (*extract)(const PayloadTable &table, HWND window, ProgressRoutine progress);
+    int (*removeExtracted)(const PayloadTable &table, HWND window, ProgressRoutine progress);
+    ProgressRoutine progress;
+    int (*createShortcut)(const char *group, const char *name, const char *target,
+                          const char *workingDirectory, const char *arguments);
+    LONG(WINAPI *createKey)(HKEY root, LPCSTR path, DWORD reserved, LPSTR keyClass, DWORD options,
+                            REGSAM access, LPSECURITY_ATTRIBUTES security, PHKEY key,
+                            LPDWORD disposition);
+    LONG(WINAPI *setValue)(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE *data,
+                           DWORD size);
+    LONG(WINAPI *closeKey)(HKEY key);
+    BOOL(WINAPI *writeProfileString)(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR file);
+    UINT(WINAPI *startProgram)(LPCSTR command, UINT show);
+    // Runs path with up to three arguments (NULL ends them) and waits: its exit code, or -1.
+    intptr_t (*runAndWait)(const char *path, const char *argument0, const char *argument1,
+                           const char *argument2);
+};
 
-// Runs the setup with the compiled-in settings; returns 0 on every path.
-int runSetup(HINSTANCE instance);
+// The platform's and the parts' routines.
+extern const SetupCalls setupCalls;
+
+// What the run's steps share; the sequence owns it and hands each part what it needs.
+struct SetupRun {
+    HINSTANCE instance;
+    const InstallerSettings *settings;
+    const PayloadTable *payload;
+    const SetupCalls *calls;
+    int nt;
+    HWND backgroundWindow;
+    char paintedTitle[TEXT_BUFFER_SIZE];  // "Install <productName>"
+    BackgroundPicture picture;            // the title font and the painted title
+    PauseAnimation animation;
+    FolderChoice folderChoice;            // holds the data folder once chosen
+    // The data folder joined with the program's and the uninstaller's file names.
+    char programPath[TEXT_BUFFER_SIZE];
+    char uninstallerPath[TEXT_BUFFER_SIZE];
+};
+
+// Runs the setup with the given settings, payload and calls; returns 0 on every path. The
+// run's record is filled from the start: the caller only provides it.
+int runSetup(SetupRun *run, HINSTANCE instance, const InstallerSettings &settings,
+             const PayloadTable &payload, const SetupCalls &calls);
 
 #endif

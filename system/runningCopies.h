@@ -4,7 +4,17 @@
 
 #include <windows.h>
 
-void closeRunningCopies(HINSTANCE instance, HWND owner);
+#include "core/pauseRoutine.h"
+
+// Whose windows are asked to close: the product's, and the 9x service's own window.
+struct CopyNames {
+    const char *productName;
+    const char *serviceName;
+};
+
+// Tells the user, then asks every window of a running copy to close and waits for them.
+void closeRunningCopies(HWND owner, const CopyNames &names, const PauseRoutine &pause);
+// EnumWindows' routine; value carries the CopyNames.
 BOOL CALLBACK closeCopyWindow(HWND window, LPARAM value);
 
 #endif

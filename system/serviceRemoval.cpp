@@ -9,8 +9,6 @@
 #include <string.h>
 #include <windows.h>
 
-#include "core/installerSettings.h"
-#include "ui/pauseAnimation.h"
 
 namespace {
 
@@ -19,7 +17,7 @@ namespace {
 const int stopPollLimit = 60;
 const int pollMilliseconds = 1000;
 
-void stopService(SC_HANDLE service, const char *name)
+void stopService(SC_HANDLE service, const char *name, const PauseRoutine &pause)
 {
     SERVICE_STATUS status;
     memset(&status, 0, sizeof status);
@@ -27,13 +25,13 @@ void stopService(SC_HANDLE service, const char *name)
     if (!ControlService(service, SERVICE_CONTROL_STOP, &status))
         return;
     printf("Stopping %s.", name);
-    pauseWithAnimation(pollMilliseconds);
+    pause.pause(pause.context, pollMilliseconds);
     int polls = 0;
     // A failed query leaves the state received before it.
     while (QueryServiceStatus(service, &status) &&
            status.dwCurrentState == SERVICE_STOP_PENDING && polls < stopPollLimit) {
         printf(".");
-        pauseWithAnimation(pollMilliseconds);
+        pause.pause(pause.context, pollMilliseconds);
         polls++;
     }
     if (status.dwCurrentState == SERVICE_STOPPED)
@@ -44,9 +42,8 @@ void stopService(SC_HANDLE service, const char *name)
 
 }  // namespace
 
-int removeOldService(void)
+int removeOldService(const char *name, const PauseRoutine &pause)
 {
-    const char *name = installerSettings.serviceName;
     SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS);
     if (manager == NULL) {
         printf("OpenSCManager failed\n");
@@ -58,7 +55,7 @@ int removeOldService(void)
         CloseServiceHandle(manager);
         return 0;
     }
-    stopService(service, name);
+    stopService(service, name, pause);
     int result = 0;
     if (DeleteService(service)) {
         printf("%s removed.\n", name);

@@ -9,19 +9,9 @@
 #include <sys/stat.h>
 
 #include "core/shortcutPaths.h"
+#include "platform/platformInfo.h"
 
 namespace {
-
-// The Programs or Startup folder as a path; 0 when the shell cannot give it.
-int specialFolderPath(int folder, char *path)
-{
-    LPITEMIDLIST items = NULL;
-    if (SHGetSpecialFolderLocation(NULL, folder, &items) != 0)
-        return 0;
-    BOOL found = SHGetPathFromIDListA(items, path);
-    CoTaskMemFree(items);
-    return found ? 1 : 0;
-}
 
 // Creates the group folder when nothing of that name exists yet; 0 when it cannot be made.
 int ensureGroupFolder(const char *groupFolder)

@@ -7,10 +7,8 @@
 #include "core/resourceIds.h"
 #include "core/boundedText.h"
 #include "core/backgroundGeometry.h"
-
-HWND backgroundWindow;
-HFONT titleFont;
-char paintedTitle[TEXT_BUFFER_SIZE];
+#include "core/installerSettings.h"
+#include "platform/pointerParam.h"
 
 namespace {
 
@@ -33,12 +31,12 @@ void paintBands(HDC dc, int32_t width, int32_t height)
     }
 }
 
-void paintTitleRows(HDC dc, int32_t width, int32_t height)
+void paintTitleRows(HDC dc, const BackgroundPicture &picture, int32_t width, int32_t height)
 {
-    HGDIOBJ keptFont = SelectObject(dc, titleFont);
-    int length = (int)strlen(paintedTitle);
+    HGDIOBJ keptFont = SelectObject(dc, picture.font);
+    int length = (int)strlen(picture.title);
     SIZE extent;
-    if (!GetTextExtentPoint32A(dc, paintedTitle, length, &extent)) {
+    if (!GetTextExtentPoint32A(dc, picture.title, length, &extent)) {
         extent.cx = 0;
         extent.cy = 0;
     }
@@ -47,7 +45,7 @@ void paintTitleRows(HDC dc, int32_t width, int32_t height)
     SetTextColor(dc, RGB(255, 255, 255));
     int32_t left = titleRowLeft(width, extent.cx);
     for (int32_t top = 0; top >= 0 && top < height; top = nextTitleRowTop(top, extent.cy, height))
-        TextOutA(dc, left, top, paintedTitle, length);
+        TextOutA(dc, left, top, picture.title, length);
     if (keptFont != NULL)
         SelectObject(dc, keptFont);
 }
@@ -76,7 +74,14 @@ HFONT createTitleFont(void)
 
 LRESULT CALLBACK backgroundWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message != WM_PAINT)
+    // The picture arrives with the window's creation and stays in its user data.
+    if (message == WM_NCCREATE) {
+        const CREATESTRUCTA *creation = paramPointer<const CREATESTRUCTA>(lParam);
+        SetWindowLongPtrA(window, GWLP_USERDATA, pointerParam(creation->lpCreateParams));
+    }
+    const BackgroundPicture *picture =
+        paramPointer<const BackgroundPicture>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (message != WM_PAINT || picture == NULL)
         return DefWindowProcA(window, message, wParam, lParam);
     // The desktop's size, not the client area's: what falls outside the client is clipped.
     RECT desktop;
@@ -84,7 +89,7 @@ LRESULT CALLBACK backgroundWindowProc(HWND window, UINT message, WPARAM wParam, 
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window, &paint);
     paintBands(dc, desktop.right, desktop.bottom);
-    paintTitleRows(dc, desktop.right, desktop.bottom);
+    paintTitleRows(dc, *picture, desktop.right, desktop.bottom);
     EndPaint(window, &paint);
     return 0;
 }
@@ -103,10 +108,11 @@ ATOM registerBackgroundClass(HINSTANCE instance)
     return RegisterClassA(&windowClass);
 }
 
-HWND createBackgroundWindow(HINSTANCE instance, const char *caption)
+HWND createBackgroundWindow(HINSTANCE instance, const char *caption,
+                            const BackgroundPicture *picture)
 {
     RECT desktop;
     GetWindowRect(GetDesktopWindow(), &desktop);
     return CreateWindowExA(0, BACKGROUND_CLASS_NAME, caption, 0x10CF0000, 0, 0, desktop.right,
-                           desktop.bottom, NULL, NULL, instance, NULL);
+                           desktop.bottom, NULL, NULL, instance, const_cast<BackgroundPicture *>(picture));
 }

@@ -4,19 +4,20 @@
 
 #include <windows.h>
 
-#include "core/installerSettings.h"
-
-extern HWND backgroundWindow;
-extern HFONT titleFont;
-// "Install <productName>", formatted once at start-up and painted in rows.
-extern char paintedTitle[TEXT_BUFFER_SIZE];
+// What the window paints: the title rows in the title font. Owned by the caller, it must
+// outlive the window.
+struct BackgroundPicture {
+    HFONT font;
+    const char *title;
+};
 
 // Times New Roman bold 48, or the stock ANSI_VAR_FONT when it cannot be made.
 HFONT createTitleFont(void);
 // Registers the window class "install"; 0 when that fails.
 ATOM registerBackgroundClass(HINSTANCE instance);
-// Creates the visible window covering the desktop, titled caption.
-HWND createBackgroundWindow(HINSTANCE instance, const char *caption);
+// Creates the visible window covering the desktop, titled caption, painting picture.
+HWND createBackgroundWindow(HINSTANCE instance, const char *caption,
+                            const BackgroundPicture *picture);
 LRESULT CALLBACK backgroundWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 #endif

@@ -1,6 +1,6 @@
 // The data folder: a default proposed from the Program Files folder (or the home folder),
 // replaced by the folder stored at an earlier installation, confirmed or changed by the user in
-// the "Choose a Folder" dialog, then entered and stored in the product's INI file.
+// the "Choose a Folder" dialog, then entered.
 #include "dataFolderChoice.h"
 
 #include <direct.h>
@@ -12,8 +12,7 @@
 #include "core/resourceIds.h"
 #include "core/boundedText.h"
 #include "core/folderPaths.h"
-
-char dataFolder[TEXT_BUFFER_SIZE];
+#include "platform/pointerParam.h"
 
 namespace {
 
@@ -75,11 +74,11 @@ int showFolderMessage(HWND owner, FolderMessage which)
 
 // The file message names the folder as an example. Should the name not fit the message
 // buffer, the unfilled wording is shown rather than a cut one.
-void showFileMessage(HWND owner)
+void showFileMessage(HWND owner, const char *folderName)
 {
     const FolderMessageText &message = folderMessages[FOLDER_MESSAGE_FILE];
     char text[256];
-    if (!formatText(text, sizeof text, message.text, installerSettings.folderName))
+    if (!formatText(text, sizeof text, message.text, folderName))
         copyText(text, sizeof text, message.text);
     MessageBoxA(owner, text, message.title, message.style);
 }
@@ -106,9 +105,10 @@ int readWindowsDirectory(char *path, UINT size)
 
 // The dialog's OK: the path named by the two fields is looked up, created when nothing is
 // there, questioned when it is a folder not named for the product. 1 ends the dialog with
-// the folder in dataFolder; 0 keeps it open.
-int acceptFolder(HWND dialog)
+// the folder in the choice; 0 keeps it open.
+int acceptFolder(HWND dialog, FolderChoice *choice)
 {
+    char *dataFolder = choice->folder;
     // A field that holds more than its buffer (text set before its limit applied) would be
     // read cut short; the user is sent back to it instead.
     static const int fieldIds[2] = {IDC_PARENT_FOLDER, IDC_APPLICATION_FOLDER};
@@ -126,12 +126,12 @@ int acceptFolder(HWND dialog)
     GetDlgItemTextA(dialog, IDC_PARENT_FOLDER, parent, sizeof parent);
     GetDlgItemTextA(dialog, IDC_APPLICATION_FOLDER, application, sizeof application);
     // Two fields of 259 characters and a separator always fit.
-    if (!composeChosenFolder(dataFolder, sizeof dataFolder, parent, application))
+    if (!composeChosenFolder(dataFolder, sizeof choice->folder, parent, application))
         return 0;
 
     // A device name opens the device wherever the path points: never a folder to install to.
     if (namesDevice(dataFolder)) {
-        showFileMessage(dialog);
+        showFileMessage(dialog, choice->folderName);
         return 0;
     }
 
@@ -147,11 +147,11 @@ int acceptFolder(HWND dialog)
         return 1;
     }
     if (found.st_mode & _S_IFDIR) {
-        if (endsWithFolderName(dataFolder, installerSettings.folderName))
+        if (endsWithFolderName(dataFolder, choice->folderName))
             return 1;
         return showFolderMessage(dialog, FOLDER_MESSAGE_EXISTING_FOLDER) == IDYES;
     }
-    showFileMessage(dialog);
+    showFileMessage(dialog, choice->folderName);
     return 0;
 }
 
@@ -172,7 +172,7 @@ void browseForParent(HWND dialog)
     CoTaskMemFree(picked);
 }
 
-void showFolderInFields(HWND dialog)
+void showFolderInFields(HWND dialog, const char *dataFolder)
 {
     char parent[TEXT_BUFFER_SIZE];
     char application[TEXT_BUFFER_SIZE];
@@ -190,38 +190,38 @@ void showFolderInFields(HWND dialog)
 // "C:\Program Files\<folder>" when it exists; else the folder below the home folder. A home
 // folder so long that the dialog could not show the result gives "C:\<folder>" instead,
 // never a cut path.
-void defaultFromEnvironment(void)
+void defaultFromEnvironment(FolderChoice *choice)
 {
+    char *dataFolder = choice->folder;
+    const size_t size = sizeof choice->folder;
     const char *homePath = getenv("HOMEPATH");
     const char *homeDrive = getenv("HOMEDRIVE");
-    if (formatText(dataFolder, sizeof dataFolder, "C:\\Program Files\\%s",
-                   installerSettings.folderName) &&
+    if (formatText(dataFolder, size, "C:\\Program Files\\%s", choice->folderName) &&
         fitsFolderFields(dataFolder) && enterFolder(dataFolder, 0) == 0)
         return;
-    if (buildHomeDefault(dataFolder, sizeof dataFolder, homeDrive, homePath,
-                         installerSettings.folderName) &&
+    if (buildHomeDefault(dataFolder, size, homeDrive, homePath, choice->folderName) &&
         fitsFolderFields(dataFolder))
         return;
-    buildHomeDefault(dataFolder, sizeof dataFolder, NULL, NULL, installerSettings.folderName);
+    buildHomeDefault(dataFolder, size, NULL, NULL, choice->folderName);
 }
 
 namespace {
 
 // A folder stored by an earlier installation replaces the default, unless the dialog could
 // not show it whole: then the default stands.
-void applyStoredChoice(void)
+void applyStoredChoice(FolderChoice *choice)
 {
     char stored[TEXT_BUFFER_SIZE];
-    GetPrivateProfileStringA(INI_SECTION, INI_DATA_DIR_KEY, dataFolder, stored, sizeof stored,
-                             installerSettings.iniFileName);
+    GetPrivateProfileStringA(INI_SECTION, INI_DATA_DIR_KEY, choice->folder, stored, sizeof stored,
+                             choice->iniFileName);
     normalizeSeparators(stored);
     if (fitsFolderFields(stored))
-        copyText(dataFolder, sizeof dataFolder, stored);
+        copyText(choice->folder, sizeof choice->folder, stored);
 }
 
 }  // namespace
 
-int defaultFromShellFolder(HWND owner)
+int defaultFromShellFolder(FolderChoice *choice)
 {
     HMODULE library = loadShellFolderLibrary();
     if (library == NULL)
@@ -233,12 +233,12 @@ int defaultFromShellFolder(HWND owner)
         memcpy(&getFolderPath, &address, sizeof getFolderPath);  // the call's real type
         char path[MAX_PATH];
         path[0] = '\0';
-        if (getFolderPath(owner, CSIDL_PROGRAM_FILES, NULL, SHGFP_TYPE_CURRENT, path) >= 0) {
+        if (getFolderPath(choice->owner, CSIDL_PROGRAM_FILES, NULL, SHGFP_TYPE_CURRENT, path) >= 0) {
             stripTrailing(path, '\\');
             stripTrailing(path, '/');
-            found = formatText(dataFolder, sizeof dataFolder, "%s\\%s", path,
-                               installerSettings.folderName) &&
-                    fitsFolderFields(dataFolder);
+            found = formatText(choice->folder, sizeof choice->folder, "%s\\%s", path,
+                               choice->folderName) &&
+                    fitsFolderFields(choice->folder);
         }
     }
     FreeLibrary(library);
@@ -255,11 +255,13 @@ int enterFolder(const char *path, int create)
     return _chdir(path) == 0 ? 0 : -1;
 }
 
-int chooseDataFolder(HINSTANCE instance, HWND owner, int alwaysAsk)
+int chooseDataFolder(FolderChoice *choice, int alwaysAsk)
 {
-    if (!defaultFromShellFolder(owner))
-        defaultFromEnvironment();
-    applyStoredChoice();
+    char *dataFolder = choice->folder;
+    HWND owner = choice->owner;
+    if (!defaultFromShellFolder(choice))
+        defaultFromEnvironment(choice);
+    applyStoredChoice(choice);
     normalizeSeparators(dataFolder);
 
     int firstPass = 1;
@@ -271,17 +273,14 @@ int chooseDataFolder(HINSTANCE instance, HWND owner, int alwaysAsk)
             showFolderMessage(owner, FOLDER_MESSAGE_WINDOWS_DIRECTORY);
             refused = 1;
         }
-        if (!refused && !alwaysAsk && enterFolder(dataFolder, !firstPass) == 0) {
-            WritePrivateProfileStringA(INI_SECTION, INI_DATA_DIR_KEY, dataFolder,
-                                       installerSettings.iniFileName);
+        if (!refused && !alwaysAsk && enterFolder(dataFolder, !firstPass) == 0)
             return 1;
-        }
         if (!firstPass && !refused)
             showFolderMessage(owner, FOLDER_MESSAGE_NO_ACCESS);
         firstPass = 0;
         // A dialog that cannot be shown (-1) is no accepted folder: the same as Cancel.
-        if (DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_FOLDER), owner, folderDialogProc, 0) !=
-            1) {
+        if (DialogBoxParamA(choice->instance, MAKEINTRESOURCEA(IDD_FOLDER), owner,
+                            folderDialogProc, pointerParam(choice)) != 1) {
             showFolderMessage(owner, FOLDER_MESSAGE_SHUTTING_DOWN);
             return 0;
         }
@@ -290,10 +289,16 @@ int chooseDataFolder(HINSTANCE instance, HWND owner, int alwaysAsk)
     }
 }
 
-INT_PTR CALLBACK folderDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+INT_PTR CALLBACK folderDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    // The choice arrives with WM_INITDIALOG and stays in the dialog's user data.
+    if (message == WM_INITDIALOG)
+        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+    FolderChoice *choice = paramPointer<FolderChoice>(GetWindowLongPtrA(dialog, DWLP_USER));
+    if (choice == NULL)
+        return FALSE;
     if (message == WM_INITDIALOG) {
-        showFolderInFields(dialog);
+        showFolderInFields(dialog, choice->folder);
         SetFocus(GetDlgItem(dialog, IDOK));
         return TRUE;
     }
@@ -301,7 +306,7 @@ INT_PTR CALLBACK folderDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
         return FALSE;
     switch (LOWORD(wParam)) {
     case IDOK:
-        if (acceptFolder(dialog))
+        if (acceptFolder(dialog, choice))
             EndDialog(dialog, 1);
         return TRUE;
     case IDCANCEL:

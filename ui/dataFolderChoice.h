@@ -6,17 +6,24 @@
 
 #include "core/installerSettings.h"
 
-// The chosen data folder (at most 1023 characters); the current directory once chosen.
-extern char dataFolder[TEXT_BUFFER_SIZE];
+// What the choice is handed, and where it puts the folder.
+struct FolderChoice {
+    HINSTANCE instance;
+    HWND owner;               // of the dialog and its messages
+    const char *folderName;   // the application folder proposed below the parent
+    const char *iniFileName;  // where an earlier installation stored its folder
+    char folder[TEXT_BUFFER_SIZE];  // the chosen folder (at most 1023 characters)
+};
 
-// 1: a folder was chosen, entered and stored in the INI file; 0: the user gave up.
-int chooseDataFolder(HINSTANCE instance, HWND owner, int alwaysAsk);
+// 1: a folder was chosen and entered (it is the current directory); 0: the user gave up.
+int chooseDataFolder(FolderChoice *choice, int alwaysAsk);
+// The "Choose a Folder" dialog; its parameter is the FolderChoice.
 INT_PTR CALLBACK folderDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 // The proposed folder, before any stored choice: Program Files and the folder name, from the
-// shell's special-folder lookup (1), which can be missing on old systems (0, dataFolder
+// shell's special-folder lookup (1), which can be missing on old systems (0, the folder
 // untouched); then the fallback from "C:\Program Files" or the home folder in the environment.
-int defaultFromShellFolder(HWND owner);
-void defaultFromEnvironment(void);
+int defaultFromShellFolder(FolderChoice *choice);
+void defaultFromEnvironment(FolderChoice *choice);
 // Makes path the current directory, creating it first when create is set: 0 or -1.
 int enterFolder(const char *path, int create);
 

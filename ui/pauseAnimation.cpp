@@ -8,9 +8,6 @@
 #include <string.h>
 
 #include "core/backgroundGeometry.h"
-#include "backgroundWindow.h"
-
-int32_t animationPhase;
 
 namespace {
 
@@ -25,15 +22,15 @@ HGDIOBJ selectInto(HDC dc, HGDIOBJ object)
     return SelectObject(dc, object);
 }
 
-void drawFrame(HDC windowDc, HDC savedDc, HDC frameDc, const AnimationBox &box)
+void drawFrame(HDC windowDc, HDC savedDc, HDC frameDc, const AnimationBox &box, int32_t phase)
 {
     BitBlt(frameDc, 0, 0, box.width, box.height, savedDc, 0, 0, SRCCOPY);
     int32_t letterCount = (int32_t)strlen(animatedWord);
     for (int32_t letter = 0; letter < letterCount; letter++) {
         int32_t x, y;
-        animationLetterCentre(&box, letter, letterCount, animationPhase, &x, &y);
+        animationLetterCentre(&box, letter, letterCount, phase, &x, &y);
         // Measured on the window's context with its default font, not on the frame with
-        // titleFont: the letters sit slightly off their centres, as they always have.
+        // the title font: the letters sit slightly off their centres, as they always have.
         SIZE extent;
         if (!GetTextExtentPoint32A(windowDc, animatedWord + letter, 1, &extent)) {
             extent.cx = 0;
@@ -46,10 +43,22 @@ void drawFrame(HDC windowDc, HDC savedDc, HDC frameDc, const AnimationBox &box)
     BitBlt(windowDc, box.left, box.top, box.width, box.height, frameDc, 0, 0, SRCCOPY);
 }
 
+void animatedPauseCall(void *context, int32_t milliseconds)
+{
+    pauseWithAnimation(static_cast<PauseAnimation *>(context), milliseconds);
+}
+
 }  // namespace
 
-void pauseWithAnimation(int milliseconds)
+PauseRoutine animatedPause(PauseAnimation *animation)
 {
+    PauseRoutine routine = {animatedPauseCall, animation};
+    return routine;
+}
+
+void pauseWithAnimation(PauseAnimation *animation, int milliseconds)
+{
+    HWND window = animation->window;
     RECT desktop;
     GetWindowRect(GetDesktopWindow(), &desktop);
     AnimationBox box;
@@ -57,7 +66,7 @@ void pauseWithAnimation(int milliseconds)
 
     // No window: no drawing at all (GetDC(NULL) would draw on the screen), but the pause
     // still lasts as long as asked.
-    HDC windowDc = backgroundWindow != NULL ? GetDC(backgroundWindow) : NULL;
+    HDC windowDc = window != NULL ? GetDC(window) : NULL;
     HBITMAP savedBitmap = NULL, frameBitmap = NULL;
     HDC savedDc = NULL, frameDc = NULL;
     if (windowDc != NULL) {
@@ -75,16 +84,16 @@ void pauseWithAnimation(int milliseconds)
     HGDIOBJ keptFont = NULL;
     if (drawing) {
         BitBlt(savedDc, 0, 0, box.width, box.height, windowDc, box.left, box.top, SRCCOPY);
-        keptFont = selectInto(frameDc, titleFont);
+        keptFont = selectInto(frameDc, animation->font);
         SetTextColor(frameDc, letterColour);
     }
 
     int32_t frames = animationFrameCount(milliseconds);
     for (int32_t frame = 0; frame < frames; frame++) {
         if (drawing)
-            drawFrame(windowDc, savedDc, frameDc, box);
+            drawFrame(windowDc, savedDc, frameDc, box, animation->phase);
         Sleep(ANIMATION_FRAME_MILLISECONDS);
-        animationPhase = nextAnimationPhase(animationPhase);
+        animation->phase = nextAnimationPhase(animation->phase);
     }
 
     if (drawing)
@@ -92,7 +101,7 @@ void pauseWithAnimation(int milliseconds)
     if (keptFont != NULL)
         SelectObject(frameDc, keptFont);
     if (windowDc != NULL)
-        ReleaseDC(backgroundWindow, windowDc);
+        ReleaseDC(window, windowDc);
     if (keptSavedBitmap != NULL)
         SelectObject(savedDc, keptSavedBitmap);
     if (keptFrameBitmap != NULL)

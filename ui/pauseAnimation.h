@@ -2,11 +2,22 @@
 #ifndef VELMORANT_PAUSE_ANIMATION_H
 #define VELMORANT_PAUSE_ANIMATION_H
 
+#include <windows.h>
+
 #include <stdint.h>
 
-// The ring's rotation in steps of 10 degrees, 0 to 35, kept between pauses.
-extern int32_t animationPhase;
+#include "core/pauseRoutine.h"
 
-void pauseWithAnimation(int milliseconds);
+// Where the word turns, in which font, and the ring's rotation in steps of 10 degrees
+// (0 to 35), kept from one pause to the next.
+struct PauseAnimation {
+    HWND window;
+    HFONT font;
+    int32_t phase;
+};
+
+void pauseWithAnimation(PauseAnimation *animation, int milliseconds);
+// The same pause for the parts that are handed a PauseRoutine.
+PauseRoutine animatedPause(PauseAnimation *animation);
 
 #endif

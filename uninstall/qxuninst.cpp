@@ -8,6 +8,7 @@
 
 #include "core/boundedText.h"
 #include "core/installerSettings.h"
+#include "platform/platformInfo.h"
 #include "system/runningCopies.h"
 #include "system/serviceRemoval.h"
 #include "ui/pauseAnimation.h"
@@ -15,25 +16,24 @@
 #include "uninstallSteps.h"
 #include "core/uninstallTexts.h"
 
+// The uninstaller's own settings record and the names of the payload it removes.
+extern const InstallerSettings installerSettings;
+extern const PayloadNameList payloadNameList;
+
 namespace {
 
 char messageTitle[TEXT_BUFFER_SIZE];
 char messageText[2 * REPORT_SIZE];
 char restartItems[2 * TEXT_BUFFER_SIZE];
 
-int isNtFamily(void)
-{
-    OSVERSIONINFOA version;
-    memset(&version, 0, sizeof version);
-    version.dwOSVersionInfoSize = sizeof version;
-    return GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT;
-}
+// The waits have no window to animate: they only wait.
+PauseAnimation plainPause = {NULL, NULL, 0};
 
 void removeService(void)
 {
-    if (installerSettings.serviceFileName[0] == '\0' || !isNtFamily())
+    if (installerSettings.serviceFileName[0] == '\0' || !isNtPlatform())
         return;
-    if (removeOldService() != 0) {
+    if (removeOldService(installerSettings.serviceName, animatedPause(&plainPause)) != 0) {
         char item[TEXT_BUFFER_SIZE];
         if (!formatText(item, sizeof item, "the service %s", installerSettings.serviceName))
             copyText(item, sizeof item, "the service");
@@ -41,7 +41,7 @@ void removeService(void)
         reportFailureReason(item, "it could not be stopped and deleted");
         return;
     }
-    pauseWithAnimation(SERVICE_PAUSE_MILLISECONDS);  // the service's process lets go of its file
+    pauseWithAnimation(&plainPause, SERVICE_PAUSE_MILLISECONDS);  // the service's process lets go of its file
 }
 
 // The uninstaller's own file goes last, through a helper; a read-only one is left and reported.
@@ -67,7 +67,7 @@ int removeSelf(void)
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int)
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR arguments, int)
 {
     if (arguments != NULL && isFinishRequest(arguments))
         return finishSelfRemoval(arguments);
@@ -80,7 +80,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int)
     const char *product = installerSettings.productName;
     if (!buildConfirmTitle(messageTitle, sizeof messageTitle, product))
         copyText(messageTitle, sizeof messageTitle, "Uninstall");
-    if (!installationFound()) {
+    if (!installationFound(installerSettings)) {
         if (!buildNotFoundText(messageText, sizeof messageText, product, uninstallFolder))
             copyText(messageText, sizeof messageText, "No installation was found here.");
         MessageBoxA(NULL, messageText, UNINSTALL_NOT_FOUND_TITLE, MB_OK | MB_ICONWARNING);
@@ -91,11 +91,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int)
     if (MessageBoxA(NULL, messageText, messageTitle, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return UNINSTALL_DECLINED;
 
-    closeRunningCopies(instance, NULL);
+    CopyNames copies = {installerSettings.productName, installerSettings.serviceName};
+    closeRunningCopies(NULL, copies, animatedPause(&plainPause));
     removeService();
-    removeInstalledFiles();
-    removeShortcuts();
-    removeRegistration();
+    removeInstalledFiles(payloadNameList);
+    removeShortcuts(installerSettings);
+    removeRegistration(installerSettings.productName);
     // The data folder may be this process's current directory (the shortcut starts it there),
     // which would keep the folder from being removed.
     char temporaryFolder[MAX_PATH];

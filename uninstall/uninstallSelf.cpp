@@ -9,6 +9,7 @@
 
 #include "core/boundedText.h"
 #include "core/installerSettings.h"
+#include "platform/platformInfo.h"
 #include "uninstallSteps.h"
 #include "core/uninstallTexts.h"
 
@@ -140,18 +141,7 @@ int finishSelfRemoval(const char *arguments)
     }
 
     DWORD error = 0;
-    int removed = 0;
-    for (int attempt = 0; attempt < deleteAttempts && !removed; ++attempt) {
-        if (DeleteFileA(uninstaller))
-            removed = 1;
-        else
-            error = GetLastError();  // before the check below replaces it
-        if (!removed && GetFileAttributesA(uninstaller) == INVALID_FILE_ATTRIBUTES)
-            removed = 1;  // gone already
-        if (!removed)
-            Sleep(deleteRetryMilliseconds);
-    }
-    if (removed) {
+    if (deleteFileWithRetries(uninstaller, deleteAttempts, deleteRetryMilliseconds, &error)) {
         RemoveDirectoryA(folder);  // only when empty: the user's files keep it
         return 0;
     }

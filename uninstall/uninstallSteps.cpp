@@ -6,11 +6,11 @@
 #include <shlobj.h>
 #include <string.h>
 
-#include "core/payloadNameList.h"
 #include "core/boundedText.h"
 #include "core/setupDecisions.h"
 #include "core/shortcutPaths.h"
 #include "core/uninstallTexts.h"
+#include "platform/platformInfo.h"
 
 char failureReport[REPORT_SIZE];
 int32_t failureCount;
@@ -23,11 +23,6 @@ namespace {
 // A program that was just asked to close may still hold its file for a moment.
 const int deleteAttempts = 5;
 const int deleteRetryMilliseconds = 400;
-
-int exists(const char *path)
-{
-    return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
-}
 
 // Deletes a file that the setup program made; a file already gone counts as removed.
 void removeFile(const char *path)
@@ -43,17 +38,10 @@ void removeFile(const char *path)
         return;
     }
     DWORD error = 0;
-    for (int attempt = 0; attempt < deleteAttempts; ++attempt) {
-        int deleted = DeleteFileA(path);
-        if (!deleted)
-            error = GetLastError();  // before the check below replaces it
-        if (deleted || !exists(path)) {
-            SHChangeNotify(SHCNE_DELETE, SHCNF_PATHA, path, NULL);
-            return;
-        }
-        Sleep(deleteRetryMilliseconds);
-    }
-    reportFailure(path, error, 0);
+    if (deleteFileWithRetries(path, deleteAttempts, deleteRetryMilliseconds, &error))
+        SHChangeNotify(SHCNE_DELETE, SHCNF_PATHA, path, NULL);
+    else
+        reportFailure(path, error, 0);
 }
 
 // Removes a folder only when it is empty; anything in it is left, and that is no failure.
@@ -61,16 +49,6 @@ void removeFolderIfEmpty(const char *path)
 {
     if (RemoveDirectoryA(path))
         SHChangeNotify(SHCNE_RMDIR, SHCNF_PATHA, path, NULL);
-}
-
-int specialFolderPath(int folder, char *path)
-{
-    LPITEMIDLIST items = NULL;
-    if (SHGetSpecialFolderLocation(NULL, folder, &items) != 0)
-        return 0;
-    BOOL found = SHGetPathFromIDListA(items, path);
-    CoTaskMemFree(items);
-    return found ? 1 : 0;
 }
 
 int readText(HKEY root, const char *keyPath, const char *value, char *text, DWORD size)
@@ -106,27 +84,27 @@ void reportFailureReason(const char *item, const char *reason)
         droppedFailures++;
 }
 
-int installationFound(void)
+int installationFound(const InstallerSettings &settings)
 {
     char recorded[TEXT_BUFFER_SIZE];
     GetPrivateProfileStringA(INI_SECTION, INI_DATA_DIR_KEY, "", recorded, sizeof recorded,
-                             installerSettings.iniFileName);
+                             settings.iniFileName);
     if (sameFolder(recorded, uninstallFolder))
         return 1;
     char keyPath[TEXT_BUFFER_SIZE];
     char command[TEXT_BUFFER_SIZE];
     char commandFolder[TEXT_BUFFER_SIZE];
-    return buildUninstallKeyPath(keyPath, sizeof keyPath, installerSettings.productName) &&
+    return buildUninstallKeyPath(keyPath, sizeof keyPath, settings.productName) &&
            readText(HKEY_LOCAL_MACHINE, keyPath, "UninstallString", command, sizeof command) &&
            folderOfPath(commandFolder, sizeof commandFolder, command) &&
            sameFolder(commandFolder, uninstallFolder);
 }
 
-void removeInstalledFiles(void)
+void removeInstalledFiles(const PayloadNameList &names)
 {
     char path[TEXT_BUFFER_SIZE];
-    for (int32_t i = 0; i < payloadNameList.fileCount; ++i) {
-        const char *name = payloadNameList.fileNames[i];
+    for (int32_t i = 0; i < names.fileCount; ++i) {
+        const char *name = names.fileNames[i];
         if (!isRemovableStoredName(name) ||
             !buildInstalledFilePath(path, sizeof path, uninstallFolder, name))
             continue;
@@ -135,8 +113,8 @@ void removeInstalledFiles(void)
         removeFile(path);
     }
     // Folders that the names made, deepest first, while they are empty.
-    for (int32_t i = 0; i < payloadNameList.fileCount; ++i) {
-        const char *name = payloadNameList.fileNames[i];
+    for (int32_t i = 0; i < names.fileCount; ++i) {
+        const char *name = names.fileNames[i];
         if (!isRemovableStoredName(name) ||
             !buildInstalledFilePath(path, sizeof path, uninstallFolder, name))
             continue;
@@ -145,14 +123,14 @@ void removeInstalledFiles(void)
     }
 }
 
-void removeShortcuts(void)
+void removeShortcuts(const InstallerSettings &settings)
 {
     char programs[SHELL_PATH_SIZE];
     char link[SHELL_PATH_SIZE];
     char group[SHELL_PATH_SIZE];
     if (specialFolderPath(CSIDL_PROGRAMS, programs)) {
-        const char *groupName = installerSettings.folderName;
-        if (buildLinkPath(link, sizeof link, programs, groupName, installerSettings.productName))
+        const char *groupName = settings.folderName;
+        if (buildLinkPath(link, sizeof link, programs, groupName, settings.productName))
             removeFile(link);
         if (buildLinkPath(link, sizeof link, programs, groupName, UNINSTALL_SHORTCUT_NAME))
             removeFile(link);
@@ -160,19 +138,19 @@ void removeShortcuts(void)
             removeFolderIfEmpty(group);
     }
     char startup[SHELL_PATH_SIZE];
-    if (installerSettings.addStartupEntry && specialFolderPath(CSIDL_STARTUP, startup)) {
-        const char *name = installerSettings.startupShortcutName[0] != '\0'
-                               ? installerSettings.startupShortcutName
-                               : installerSettings.productName;
+    if (settings.addStartupEntry && specialFolderPath(CSIDL_STARTUP, startup)) {
+        const char *name = settings.startupShortcutName[0] != '\0'
+                               ? settings.startupShortcutName
+                               : settings.productName;
         if (buildLinkPath(link, sizeof link, startup, NULL, name))
             removeFile(link);
     }
 }
 
-void removeRegistration(void)
+void removeRegistration(const char *productName)
 {
     char keyPath[TEXT_BUFFER_SIZE];
-    if (!buildUninstallKeyPath(keyPath, sizeof keyPath, installerSettings.productName))
+    if (!buildUninstallKeyPath(keyPath, sizeof keyPath, productName))
         return;
     LONG result = RegDeleteKeyA(HKEY_LOCAL_MACHINE, keyPath);
     if (result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND)

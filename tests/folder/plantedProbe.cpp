@@ -14,9 +14,11 @@ int main(int argc, char **argv)
     if (strcmp(argv[1], "bare") == 0) {
         LoadLibraryA("shfolder.dll");
     } else if (strcmp(argv[1], "choice") == 0) {
-        if (!defaultFromShellFolder(NULL) ||
-            strcmp(dataFolder, "C:\\Program Files\\Velmorant") != 0) {
-            printf("default folder: \"%s\"\n", dataFolder);
+        FolderChoice choice = {};
+        choice.folderName = "Velmorant";
+        if (!defaultFromShellFolder(&choice) ||
+            strcmp(choice.folder, "C:\\Program Files\\Velmorant") != 0) {
+            printf("default folder: \"%s\"\n", choice.folder);
             return 3;
         }
     } else {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "support/expectedTexts.h"
 #include "support/folderDialogDriver.h"
 #include "support/processRun.h"
 #include "support/testPaths.h"
@@ -15,16 +16,6 @@
 namespace {
 
 const char uninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velmorant";
-const char cannotCreateText[] =
-    "That folder does not exist, and the application was not able to create it. Most likely "
-    "the parent folder does not exist or you have entered a path the program does not have "
-    "write access to.";
-const char fileText[] =
-    "That path specifies a file, and not a new or existing folder name. Please enter a folder "
-    "name, such as Velmorant for example.";
-const char tooLongText[] =
-    "The name of the folder you have chosen is too long for the application's files. Run the "
-    "setup program again and choose a folder with a shorter name.";
 
 std::string setupCommand()
 {

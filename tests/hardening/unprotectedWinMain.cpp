@@ -4,7 +4,11 @@
 
 #include "setup/setupSequence.h"
 
+extern const InstallerSettings installerSettings;
+extern const PayloadTable payloadTable;
+
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
-    return runSetup(instance);
+    static SetupRun run;
+    return runSetup(&run, instance, installerSettings, payloadTable, setupCalls);
 }

@@ -3,6 +3,8 @@
 #   FRESH_PREFIX=1          run in a private copy of the template prefix, with its own server
 #   TMPFS_DRIVE=t:200k      map a tmpfs of that size as the drive (a really full disk); needs FRESH_PREFIX
 #   KEEP_RUN=1              keep the private prefix afterwards, for a look at what the run left
+#   TEST_TIMEOUT=s          CTest's bound: the program is ended 20 s before it, with a message,
+#                           so the clean-up below still runs (CTest's own kill would skip it)
 # The program's output goes through a file: Wine's server would otherwise hold CTest's pipe open.
 set -u
 if [ -z "${HARNESS_DIR:-}" ]; then
@@ -45,7 +47,14 @@ else
 fi
 
 out=$(mktemp /tmp/wine-run.XXXXXX)
-"$WINE" "$@" </dev/null >"$out" 2>&1
+bound=$(( ${TEST_TIMEOUT:-120} > 40 ? ${TEST_TIMEOUT:-120} - 20 : ${TEST_TIMEOUT:-120} ))
+timeout -k 5 "$bound" "$WINE" "$@" </dev/null >"$out" 2>&1
 rc=$?
 grep -v 'failed to open L"C:\\\\windows\\\\syswow64\\\\rundll32.exe"' "$out"
+if [ $rc -eq 124 ] || [ $rc -eq 137 ]; then
+  echo "wine-run: ${TEST_NAME:-$1} did not finish within $bound s: it was waiting for a window," \
+       "a process or a file that never came (see its last lines above); its Wine processes" \
+       "were ended${run:+ and its prefix removed}" >&2
+  rc=1
+fi
 exit $rc

@@ -8,6 +8,9 @@
 #include "core/payloadTable.h"
 #include "support/testPaths.h"
 
+// The product payload linked into this test program.
+extern const PayloadTable payloadTable;
+
 TEST(CompiledTable, ChunksInflateToTheProductFiles)
 {
     const PayloadTable &table = payloadTable;

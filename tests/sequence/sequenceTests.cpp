@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "support/expectedTexts.h"
 #include "support/folderDialogDriver.h"
 #include "support/processRun.h"
 #include "support/shellLinks.h"
@@ -14,16 +15,6 @@
 
 namespace {
 
-const char notInstalledText[] =
-    "The application will not be installed at this time. If you decide to install the "
-    "application later, just launch this program again to complete the installation process.";
-const char closeCopiesText[] =
-    "Do you already have an older version of Velmorant?\r\n\r\nIf you do, MAKE SURE IT IS NOT "
-    "RUNNING RIGHT NOW. If it is running, shut it down BEFORE clicking the OK button.\r\n\r\n"
-    "If you have not installed Velmorant before, just click the OK button.";
-const char doneText[] =
-    "Velmorant has been successfully installed on your system. Would you like to start "
-    "Velmorant now?";
 const char uninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velmorant";
 
 std::string setupProgram(const char *name)
@@ -42,17 +33,6 @@ HWND waitForAgreement(ProcessRun &run)
     return agreement;
 }
 
-const char oldServiceText[] =
-    "There will be a brief pause while any previously installed copies of our NT service are "
-    "shut down. This pause will begin when you click OK.";
-const char newServiceText[] =
-    "There will be a brief pause while the new NT service is started up. This pause will begin "
-    "when you click OK.";
-const char serviceFailedText[] =
-    "The installation of the service did not succeed. The software can still be run manually.";
-const char closingText[] =
-    "Any copies of Velmorant currently running must now be shut down. This may take a few "
-    "seconds.";
 const char installedIn[] = "C:\\Program Files\\Velmorant";
 
 // The recorder programs' log: one line per start.

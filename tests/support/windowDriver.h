@@ -8,9 +8,7 @@
 #include <string>
 #include <vector>
 
-// The top-level window with exactly this title (of process processId when non-zero), waited
-// for up to timeoutMs. NULL when it did not appear.
-HWND waitForWindow(const char *title, int timeoutMs = 20000, DWORD processId = 0);
+#include "tools/walkthrough/windowSearch.h"
 // Waits until window no longer exists; false on timeout.
 bool waitForWindowGone(HWND window, int timeoutMs = 20000);
 // Every visible top-level window title of a process.

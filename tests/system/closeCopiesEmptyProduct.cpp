@@ -2,16 +2,12 @@
 #include <gtest/gtest.h>
 
 #include "closeCopiesRun.h"
-#include "core/installerSettings.h"
 
-const InstallerSettings installerSettings = {
-    "Velmorant", "" /* productName */, "velmorant.ini", 0, "", "velmorant.exe", "", 0, 0,
-    "", 1, "" /* serviceName */, "",
-};
+const CopyNames names = {"" /* productName */, "" /* serviceName */};
 
 TEST(CloseCopies, EmptyProductNameClosesNothing)
 {
-    CloseCopiesOutcome outcome = closeCopiesAmong({"Velmorant", "Notes", " Win9x Service"});
+    CloseCopiesOutcome outcome = closeCopiesAmong(names, {"Velmorant", "Notes", " Win9x Service"});
     expectNoticeAndPauses(outcome,
                           "Any copies of  currently running must now be shut down. This may take "
                           "a few seconds.");

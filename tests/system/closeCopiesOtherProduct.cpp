@@ -3,17 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "closeCopiesRun.h"
-#include "core/installerSettings.h"
 
-const InstallerSettings installerSettings = {
-    "Other", "Other" /* productName */, "other.ini", 0, "", "other.exe", "", 0, 0,
-    "othersvc.exe", 1, "Velmorant" /* serviceName */, "",
-};
+const CopyNames names = {"Other" /* productName */, "Velmorant" /* serviceName */};
 
 TEST(CloseCopies, OnlyTheExactServiceWindowIsToldToQuit)
 {
     CloseCopiesOutcome outcome =
-        closeCopiesAmong({"Velmorant Win9x Service", "Velmorant Win9x Service ", "Velmorant",
+        closeCopiesAmong(names, {"Velmorant Win9x Service", "Velmorant Win9x Service ", "Velmorant",
                           "Velmorant Win9x", "Other - Velmorant Win9x Service"});
     expectNoticeAndPauses(outcome,
                           "Any copies of Other currently running must now be shut down. This "

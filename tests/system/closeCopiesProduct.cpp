@@ -4,15 +4,12 @@
 #include <windows.h>
 
 #include "closeCopiesRun.h"
-#include "core/installerSettings.h"
+#include "support/expectedTexts.h"
 #include "support/processRun.h"
 #include "support/testPaths.h"
 #include "support/windowDriver.h"
 
-const InstallerSettings installerSettings = {
-    "Velmorant", "Velmorant" /* productName */, "velmorant.ini", 0, "", "velmorant.exe", "", 0, 0,
-    "", 1, "" /* serviceName */, "",
-};
+const CopyNames names = {"Velmorant" /* productName */, "" /* serviceName */};
 
 TEST(CloseCopies, WindowsWhoseTitleBeginsWithTheProductNameAreClosed)
 {
@@ -21,13 +18,11 @@ TEST(CloseCopies, WindowsWhoseTitleBeginsWithTheProductNameAreClosed)
     ASSERT_TRUE(product.start("\"" + buildFile("product/velmorant.exe") + "\""));
     ASSERT_NE(waitForWindow("Velmorant - (not recorded)", 30000, product.processId()), (HWND)NULL);
     // A copy that hangs must not hold the setup up: it is posted to, never sent to.
-    CloseCopiesOutcome outcome = closeCopiesAmong({"Velmorant", "Velmorant - report.txt",
+    CloseCopiesOutcome outcome = closeCopiesAmong(names, {"Velmorant", "Velmorant - report.txt",
                                                    "Velmorant2", "velmorant", "Install Velmorant",
                                                    " Win9x Service", "Win9x Service"},
                                                   {"Velmorant (not responding)"});
-    expectNoticeAndPauses(outcome,
-                          "Any copies of Velmorant currently running must now be shut down. This "
-                          "may take a few seconds.");
+    expectNoticeAndPauses(outcome, closingText);
     const Requests expected = {
         {"Velmorant", {"CLOSE"}},
         {"Velmorant - report.txt", {"CLOSE"}},

@@ -10,8 +10,16 @@
 #include "support/testPaths.h"
 #include "support/windowDriver.h"
 #include "system/runningCopies.h"
+#include "ui/pauseAnimation.h"
 
 namespace {
+
+// Waits without drawing, as with no background window.
+PauseRoutine plainPause()
+{
+    static PauseAnimation noWindow = {NULL, NULL, 0};
+    return animatedPause(&noWindow);
+}
 
 void answerNotice(HWND owner, CloseCopiesOutcome &outcome)
 {
@@ -51,7 +59,7 @@ bool openWindows(ProcessRun &windows, const char *options, const std::string &lo
 
 }  // namespace
 
-CloseCopiesOutcome closeCopiesAmong(const std::vector<std::string> &titles,
+CloseCopiesOutcome closeCopiesAmong(const CopyNames &names, const std::vector<std::string> &titles,
                                     const std::vector<std::string> &hungTitles)
 {
     CloseCopiesOutcome outcome;
@@ -67,7 +75,7 @@ CloseCopiesOutcome closeCopiesAmong(const std::vector<std::string> &titles,
                                  100, NULL, NULL, GetModuleHandleA(NULL), NULL);
     std::thread answerer(answerNotice, owner, std::ref(outcome));
     outcome.calledAt = GetTickCount64();
-    closeRunningCopies(GetModuleHandleA(NULL), owner);
+    closeRunningCopies(owner, names, plainPause());
     outcome.returnedAt = GetTickCount64();
     answerer.join();
     DestroyWindow(owner);

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "system/runningCopies.h"
+
 struct CloseCopiesOutcome {
     std::string noticeText;
     bool noticeSeen = false;
@@ -20,7 +22,7 @@ struct CloseCopiesOutcome {
 };
 
 // hungTitles: windows of a second process that handles no message at all.
-CloseCopiesOutcome closeCopiesAmong(const std::vector<std::string> &titles,
+CloseCopiesOutcome closeCopiesAmong(const CopyNames &names, const std::vector<std::string> &titles,
                                     const std::vector<std::string> &hungTitles = {});
 
 

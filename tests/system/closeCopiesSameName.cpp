@@ -3,17 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "closeCopiesRun.h"
-#include "core/installerSettings.h"
 
-const InstallerSettings installerSettings = {
-    "Velmorant", "Velmorant" /* productName */, "velmorant.ini", 0, "", "velmorant.exe", "", 0, 0,
-    "velmorantsvc.exe", 1, "Velmorant" /* serviceName */, "",
-};
+const CopyNames names = {"Velmorant" /* productName */, "Velmorant" /* serviceName */};
 
 TEST(CloseCopies, ServiceWindowNamedLikeTheProductIsClosed)
 {
     CloseCopiesOutcome outcome =
-        closeCopiesAmong({"Velmorant Win9x Service", "velmorant Win9x Service", "Velmorant"});
+        closeCopiesAmong(names, {"Velmorant Win9x Service", "velmorant Win9x Service", "Velmorant"});
     expectNoticeAndPauses(outcome,
                           "Any copies of Velmorant currently running must now be shut down. This "
                           "may take a few seconds.");

@@ -9,17 +9,9 @@
 
 #include <string>
 
-#include "core/installerSettings.h"
 #include "support/testPaths.h"
 #include "system/serviceRemoval.h"
-
-// This program's settings: an NT service to remove.
-const InstallerSettings installerSettings = {
-    "Velmorant", "Velmorant", "velmorant.ini", 0, "", "velmorant.exe", "", 0, 0,
-    "velmorantsvc.exe", 1,
-    "VelmorantOldService",  // serviceName
-    "",
-};
+#include "ui/pauseAnimation.h"
 
 namespace {
 
@@ -91,7 +83,8 @@ Removal removeCapturingOutput()
     }
     _dup2(_fileno(capture), 1);
     DWORD start = GetTickCount();
-    removal.result = removeOldService();
+    PauseAnimation noWindow = {NULL, NULL, 0};
+    removal.result = removeOldService(serviceName, animatedPause(&noWindow));
     removal.milliseconds = GetTickCount() - start;
     fflush(stdout);
     _dup2(saved, 1);

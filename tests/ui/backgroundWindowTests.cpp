@@ -72,7 +72,7 @@ TEST_F(BackgroundWindow, ClassWindowAndFont)
     EXPECT_STREQ(caption, "Install Velmorant");
 
     LOGFONTA font = {};
-    ASSERT_EQ(GetObjectA(titleFont, sizeof font, &font), int(sizeof font));
+    ASSERT_EQ(GetObjectA(backgroundPicture.font, sizeof font, &font), int(sizeof font));
     EXPECT_EQ(font.lfHeight, 48);
     EXPECT_EQ(font.lfWidth, 0);
     EXPECT_EQ(font.lfEscapement, 0);
@@ -148,16 +148,16 @@ void expectTitleRows(HWND window, HFONT font, int clientHeight)
 TEST_F(BackgroundWindow, TitleRowsOneTextHeightApart)
 {
     repaint();
-    expectTitleRows(backgroundWindow, titleFont, clientHeight);
+    expectTitleRows(backgroundWindow, backgroundPicture.font, clientHeight);
 }
 
 TEST_F(BackgroundWindow, StockFontGivesSmallerRows)
 {
-    HFONT made = titleFont;
-    titleFont = static_cast<HFONT>(GetStockObject(ANSI_VAR_FONT));
+    HFONT made = backgroundPicture.font;
+    backgroundPicture.font = static_cast<HFONT>(GetStockObject(ANSI_VAR_FONT));
     repaint();
-    expectTitleRows(backgroundWindow, titleFont, clientHeight);
-    titleFont = made;
+    expectTitleRows(backgroundWindow, backgroundPicture.font, clientHeight);
+    backgroundPicture.font = made;
     repaint();
 }
 

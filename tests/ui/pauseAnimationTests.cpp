@@ -27,7 +27,7 @@ int timedPause(int milliseconds)
     LARGE_INTEGER frequency, start, end;
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&start);
-    pauseWithAnimation(milliseconds);
+    pauseWithAnimation(&animation, milliseconds);
     QueryPerformanceCounter(&end);
     return int((end.QuadPart - start.QuadPart) * 1000 / frequency.QuadPart);
 }
@@ -38,18 +38,18 @@ const uint32_t pink = 0xFFD8D8;  // RGB(255, 216, 216)
 
 TEST_F(Pause, PhaseCarriesOverBetweenCalls)
 {
-    animationPhase = 0;
+    animation.phase = 0;
     int first = timedPause(1000);
-    EXPECT_EQ(animationPhase, 10);
+    EXPECT_EQ(animation.phase, 10);
     int second = timedPause(1000);
-    EXPECT_EQ(animationPhase, 20);
+    EXPECT_EQ(animation.phase, 20);
     EXPECT_GE(first, 990);
     EXPECT_GE(second, 990);
     EXPECT_LT(first, 1600);
     EXPECT_LT(second, 1600);
-    animationPhase = 30;
-    pauseWithAnimation(1000);
-    EXPECT_EQ(animationPhase, 4) << "the phase wraps at 36";
+    animation.phase = 30;
+    pauseWithAnimation(&animation, 1000);
+    EXPECT_EQ(animation.phase, 4) << "the phase wraps at 36";
 }
 
 TEST_F(Pause, FramesPerDuration)
@@ -59,9 +59,9 @@ TEST_F(Pause, FramesPerDuration)
     } cases[] = {{150, 2}, {100, 1}, {1, 1}, {0, 0}, {-1, 0}, {-100000, 0},
                  {-2147483647 - 1, 0}};
     for (const Case &c : cases) {
-        animationPhase = 3;
+        animation.phase = 3;
         int took = timedPause(c.milliseconds);
-        EXPECT_EQ(animationPhase, 3 + c.frames) << c.milliseconds << " ms";
+        EXPECT_EQ(animation.phase, 3 + c.frames) << c.milliseconds << " ms";
         // One 100 ms sleep per frame, and none without frames.
         EXPECT_GE(took, c.frames * 100 - 10) << c.milliseconds << " ms";
         EXPECT_LT(took, c.frames * 100 + 400) << c.milliseconds << " ms";
@@ -78,7 +78,7 @@ TEST_F(Pause, PinkLettersInTheBoxWhileItRuns)
         Sleep(450);
         during = captureClient(backgroundWindow, 0, 0, client.right, client.bottom);
     });
-    pauseWithAnimation(1000);
+    pauseWithAnimation(&animation, 1000);
     watcher.join();
     Picture after = captureClient(backgroundWindow, 0, 0, client.right, client.bottom);
 
@@ -112,23 +112,22 @@ TEST_F(Pause, PinkLettersInTheBoxWhileItRuns)
 
 TEST_F(Pause, LeavesGdiObjectCountUnchanged)
 {
-    pauseWithAnimation(100);  // the first use may set up the window's cached contexts
+    pauseWithAnimation(&animation, 100);  // the first use may set up the window's cached contexts
     int before = gdiObjectCount();
     ASSERT_GT(before, 0);
-    pauseWithAnimation(300);
-    pauseWithAnimation(0);
+    pauseWithAnimation(&animation, 300);
+    pauseWithAnimation(&animation, 0);
     EXPECT_EQ(gdiObjectCount(), before);
 }
 
 TEST_F(Pause, WithoutAWindowItOnlyWaits)
 {
-    HWND window = backgroundWindow;
-    backgroundWindow = NULL;
+    animation.window = NULL;
     int before = gdiObjectCount();
-    animationPhase = 0;
+    animation.phase = 0;
     int took = timedPause(150);
-    backgroundWindow = window;
-    EXPECT_EQ(animationPhase, 2);
+    animation.window = backgroundWindow;
+    EXPECT_EQ(animation.phase, 2);
     EXPECT_GE(took, 190);
     EXPECT_EQ(gdiObjectCount(), before);
 }

@@ -9,16 +9,22 @@
 #include "core/boundedText.h"
 #include "ui/backgroundWindow.h"
 
+HWND backgroundWindow;
+BackgroundPicture backgroundPicture;
+PauseAnimation animation;
+
 void setUpBackgroundWindow()
 {
     if (backgroundWindow != NULL)
         return;
     HINSTANCE instance = GetModuleHandleA(NULL);
-    copyText(paintedTitle, sizeof paintedTitle, "Install Velmorant");
-    titleFont = createTitleFont();
+    backgroundPicture.title = "Install Velmorant";
+    backgroundPicture.font = createTitleFont();
     ASSERT_NE(registerBackgroundClass(instance), 0);
-    backgroundWindow = createBackgroundWindow(instance, "Install Velmorant");
+    backgroundWindow = createBackgroundWindow(instance, "Install Velmorant", &backgroundPicture);
     ASSERT_NE(backgroundWindow, (HWND)NULL);
+    animation.window = backgroundWindow;
+    animation.font = backgroundPicture.font;
     UpdateWindow(backgroundWindow);
     pumpMessages(100);
 }

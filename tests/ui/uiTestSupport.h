@@ -9,8 +9,16 @@
 
 #include <vector>
 
-// Makes titleFont, the class and backgroundWindow as the setup program does, titled
-// "Install Velmorant", once per process, and lets it paint.
+#include "ui/backgroundWindow.h"
+#include "ui/pauseAnimation.h"
+
+// The test process's background window, what it paints, and the pause drawn on it.
+extern HWND backgroundWindow;
+extern BackgroundPicture backgroundPicture;
+extern PauseAnimation animation;
+
+// Makes the title font, the class and the background window as the setup program does,
+// titled "Install Velmorant", once per process, and lets it paint.
 void setUpBackgroundWindow();
 
 // A block of a window's client area, one 0x00RRGGBB value per pixel, top row first.

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "support/expectedTexts.h"
 #include "support/folderDialogDriver.h"
 #include "support/processRun.h"
 #include "support/testPaths.h"
@@ -23,10 +24,6 @@ namespace {
 
 const char uninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velmorant";
 const char defaultFolder[] = "C:\\Program Files\\Velmorant";
-const char closingText[] =
-    "Any copies of Velmorant currently running must now be shut down. This may take a few "
-    "seconds.";
-const char removedText[] = "Velmorant has been removed from your computer.";
 const char restartHeading[] = "\r\n\r\nLeft until Windows restarts, then removed:\r\n";
 
 std::string programsFolder()

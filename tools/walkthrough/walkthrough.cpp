@@ -8,42 +8,12 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "windowSearch.h"
+
 namespace {
 
 DWORD setupProcess;
 const char *screens;
-
-struct Search {
-    const char *title;
-    DWORD process;
-    HWND found;
-};
-
-BOOL CALLBACK matchWindow(HWND window, LPARAM value)
-{
-    Search *search = reinterpret_cast<Search *>(value);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    char title[512];
-    if ((search->process == 0 || owner == search->process) && IsWindowVisible(window) &&
-        GetWindowTextA(window, title, sizeof title) > 0 && strcmp(title, search->title) == 0) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND waitFor(const char *title, int timeoutMs, DWORD process)
-{
-    for (int waited = 0; waited <= timeoutMs; waited += 10) {
-        Search search = {title, process, NULL};
-        EnumWindows(matchWindow, reinterpret_cast<LPARAM>(&search));
-        if (search.found != NULL)
-            return search.found;
-        Sleep(10);
-    }
-    return NULL;
-}
 
 // Asks for a screenshot and waits until it is there.
 void shoot(const char *name)
@@ -87,7 +57,7 @@ void pressDefault(HWND dialog)
 
 bool screen(const char *title, const char *name, int timeoutMs = 60000)
 {
-    HWND window = waitFor(title, timeoutMs, setupProcess);
+    HWND window = waitForWindow(title, timeoutMs, setupProcess);
     if (window == NULL) {
         printf("walkthrough: \"%s\" did not appear\n", title);
         return false;
@@ -123,7 +93,7 @@ int main(int argc, char **argv)
               screen("Choose a Folder", "02-folder-choice") &&
               screen("Close Running Copies First!", "03-close-running-copies");
     // The progress dialog is up only while the files are written: catch it if we can.
-    if (ok && waitFor("Setup Progress", 3000, setupProcess) != NULL) {
+    if (ok && waitForWindow("Setup Progress", 3000, setupProcess) != NULL) {
         printf("screen: Setup Progress\n");
         printf("SHOT 04-progress\n");
         fflush(stdout);
@@ -133,7 +103,7 @@ int main(int argc, char **argv)
     if (ok && WaitForSingleObject(info.hProcess, 30000) == WAIT_OBJECT_0)
         GetExitCodeProcess(info.hProcess, &code);
     // Yes is the default answer: the installed program starts.
-    HWND program = ok ? waitFor("Velmorant - C:\\Program Files\\Velmorant", 20000, 0) : NULL;
+    HWND program = ok ? waitForWindow("Velmorant - C:\\Program Files\\Velmorant", 20000, 0) : NULL;
     if (program != NULL) {
         printf("screen: the installed program\n");
         shoot("06-installed-program");

@@ -2,18 +2,18 @@
 // for its payload, so the disk fills up during the extraction.
 #include "core/installerSettings.h"
 
-const InstallerSettings installerSettings = {
-    "Velmorant",      // folderName
-    "Velmorant",      // productName
-    "velmorant.ini",  // iniFileName
-    0,                // addStartupEntry
-    "",               // startupPrompt
-    "velmorant.exe",  // programFileName
-    "",               // startupArguments
-    1,                // warnRunningCopies
-    0,                // runCompanionInstall
-    "",               // serviceFileName
-    0,                // requiredMegabytes
-    "",               // serviceName
-    "",               // startupShortcutName
+extern const InstallerSettings installerSettings = {
+    .folderName = "Velmorant",
+    .productName = "Velmorant",
+    .iniFileName = "velmorant.ini",
+    .addStartupEntry = 0,
+    .startupPrompt = "",
+    .programFileName = "velmorant.exe",
+    .startupArguments = "",
+    .warnRunningCopies = 1,
+    .runCompanionInstall = 0,
+    .serviceFileName = "",
+    .requiredMegabytes = 0,
+    .serviceName = "",
+    .startupShortcutName = "",
 };

@@ -2,18 +2,18 @@
 // entry with arguments and its own name, and the companion installer.
 #include "core/installerSettings.h"
 
-const InstallerSettings installerSettings = {
-    "Velmorant",                       // folderName
-    "Velmorant",                       // productName
-    "velmorant.ini",                   // iniFileName
-    1,                                 // addStartupEntry
-    "Start Velmorant with Windows?",   // startupPrompt
-    "velmorant.exe",                   // programFileName
-    "-minimized -x",                   // startupArguments
-    0,                                 // warnRunningCopies
-    1,                                 // runCompanionInstall
-    "velmorantsvc.exe",                // serviceFileName
-    1,                                 // requiredMegabytes
-    "VelmorantTestService",            // serviceName
-    "Velmorant Agent",                 // startupShortcutName
+extern const InstallerSettings installerSettings = {
+    .folderName = "Velmorant",
+    .productName = "Velmorant",
+    .iniFileName = "velmorant.ini",
+    .addStartupEntry = 1,
+    .startupPrompt = "Start Velmorant with Windows?",
+    .programFileName = "velmorant.exe",
+    .startupArguments = "-minimized -x",
+    .warnRunningCopies = 0,
+    .runCompanionInstall = 1,
+    .serviceFileName = "velmorantsvc.exe",
+    .requiredMegabytes = 1,
+    .serviceName = "VelmorantTestService",
+    .startupShortcutName = "Velmorant Agent",
 };

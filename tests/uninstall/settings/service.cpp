@@ -1,18 +1,18 @@
 // A product with an NT service: the uninstaller stops and deletes it before the files go.
 #include "core/installerSettings.h"
 
-const InstallerSettings installerSettings = {
-    "Velmorant",             // folderName
-    "Velmorant",             // productName
-    "velmorant.ini",         // iniFileName
-    0,                       // addStartupEntry
-    "",                      // startupPrompt
-    "velmorant.exe",         // programFileName
-    "",                      // startupArguments
-    1,                       // warnRunningCopies
-    0,                       // runCompanionInstall
-    "velmorantsvc.exe",      // serviceFileName
-    1,                       // requiredMegabytes
-    "VelmorantTestService",  // serviceName
-    "",                      // startupShortcutName
+extern const InstallerSettings installerSettings = {
+    .folderName = "Velmorant",
+    .productName = "Velmorant",
+    .iniFileName = "velmorant.ini",
+    .addStartupEntry = 0,
+    .startupPrompt = "",
+    .programFileName = "velmorant.exe",
+    .startupArguments = "",
+    .warnRunningCopies = 1,
+    .runCompanionInstall = 0,
+    .serviceFileName = "velmorantsvc.exe",
+    .requiredMegabytes = 1,
+    .serviceName = "VelmorantTestService",
+    .startupShortcutName = "",
 };

@@ -1,18 +1,18 @@
 // A product that may start with Windows: the startup shortcut has a name of its own.
 #include "core/installerSettings.h"
 
-const InstallerSettings installerSettings = {
-    "Velmorant",                      // folderName
-    "Velmorant",                      // productName
-    "velmorant.ini",                  // iniFileName
-    1,                                // addStartupEntry
-    "Start Velmorant with Windows?",  // startupPrompt
-    "velmorant.exe",                  // programFileName
-    "",                               // startupArguments
-    1,                                // warnRunningCopies
-    0,                                // runCompanionInstall
-    "",                               // serviceFileName
-    1,                                // requiredMegabytes
-    "",                               // serviceName
-    "Velmorant Agent",                // startupShortcutName
+extern const InstallerSettings installerSettings = {
+    .folderName = "Velmorant",
+    .productName = "Velmorant",
+    .iniFileName = "velmorant.ini",
+    .addStartupEntry = 1,
+    .startupPrompt = "Start Velmorant with Windows?",
+    .programFileName = "velmorant.exe",
+    .startupArguments = "",
+    .warnRunningCopies = 1,
+    .runCompanionInstall = 0,
+    .serviceFileName = "",
+    .requiredMegabytes = 1,
+    .serviceName = "",
+    .startupShortcutName = "Velmorant Agent",
 };

@@ -1,0 +1,65 @@
+// The texts the programs show, as a user reads them for the shipping names. Shared by every
+// test that checks a message box or a dialog.
+#ifndef VELMORANT_TEST_EXPECTED_TEXTS_H
+#define VELMORANT_TEST_EXPECTED_TEXTS_H
+
+inline constexpr char notInstalledText[] =
+    "The application will not be installed at this time. If you decide to install the "
+    "application later, just launch this program again to complete the installation process.";
+inline constexpr char shuttingDownText[] =
+    "This program cannot operate without a data folder to store its files in. The program will "
+    "exit now. Please determine an appropriate folder name and start the program again later.";
+inline constexpr char failedCreateText[] =
+    "The application was not able to create one of its component files. The disk is full, or a "
+    "copy of the application is already running, or you do not have write access to the "
+    "directory in which you are attempting to install the application. Check your available "
+    "disk space, make sure the application is not running now, and run the setup program again.";
+inline constexpr char failedWriteText[] =
+    "The application was unable to finish writing a file to disk. Your hard drive is probably "
+    "full. Check your available disk space, make additional space available, and run the setup "
+    "program again.";
+inline constexpr char closeCopiesText[] =
+    "Do you already have an older version of Velmorant?\r\n\r\nIf you do, MAKE SURE IT IS NOT "
+    "RUNNING RIGHT NOW. If it is running, shut it down BEFORE clicking the OK button.\r\n\r\n"
+    "If you have not installed Velmorant before, just click the OK button.";
+inline constexpr char doneText[] =
+    "Velmorant has been successfully installed on your system. Would you like to start "
+    "Velmorant now?";
+inline constexpr char oldServiceText[] =
+    "There will be a brief pause while any previously installed copies of our NT service are "
+    "shut down. This pause will begin when you click OK.";
+inline constexpr char newServiceText[] =
+    "There will be a brief pause while the new NT service is started up. This pause will begin "
+    "when you click OK.";
+inline constexpr char serviceFailedText[] =
+    "The installation of the service did not succeed. The software can still be run manually.";
+inline constexpr char closingText[] =
+    "Any copies of Velmorant currently running must now be shut down. This may take a few "
+    "seconds.";
+inline constexpr char removedText[] = "Velmorant has been removed from your computer.";
+inline constexpr char cannotCreateText[] =
+    "That folder does not exist, and the application was not able to create it. Most likely "
+    "the parent folder does not exist or you have entered a path the program does not have "
+    "write access to.";
+inline constexpr char fileText[] =
+    "That path specifies a file, and not a new or existing folder name. Please enter a folder "
+    "name, such as Velmorant for example.";
+inline constexpr char tooLongText[] =
+    "The name of the folder you have chosen is too long for the application's files. Run the "
+    "setup program again and choose a folder with a shorter name.";
+inline constexpr char windowsDirectoryText[] =
+    "That directory is the Windows directory. It is not safe to install applications in the "
+    "Windows directory because it contains other important system files. Please choose another "
+    "location.";
+inline constexpr char noAccessText[] =
+    "That directory does not exist and could not be created. Please enter a valid location for "
+    "a directory on your system.";
+inline constexpr char existingFolderText[] =
+    "That folder already exists. The application can use it, but we do not recommend using a "
+    "folder that is already being used for other purposes. Are you sure you want to use this "
+    "directory?";
+inline constexpr char outOfMemoryText[] =
+    "Insufficient memory was available for the setup procedure. Close other applications "
+    "and run the setup program again.";
+
+#endif
