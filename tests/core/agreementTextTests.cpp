@@ -26,16 +26,6 @@ std::vector<std::string> agreementLines(std::string *tail)
 
 }  // namespace
 
-TEST(AgreementText, SizeAndCharacters)
-{
-    EXPECT_EQ(strlen(agreementText), 2545u);
-    for (size_t i = 0; agreementText[i] != '\0'; i++) {
-        unsigned char c = agreementText[i];
-        EXPECT_TRUE((c >= 0x20 && c <= 0x7E) || c == '\r' || c == '\n')
-            << "byte " << i << " is " << int(c);
-    }
-}
-
 TEST(AgreementText, LinesAndParagraphs)
 {
     std::string tail;

@@ -5,6 +5,9 @@ WINE=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver64
 [ -x "$WINESERVER" ] || WINESERVER=/usr/bin/wineserver
 TEMPLATE_PREFIX=$HARNESS_DIR/prefix
+# The prefix the tests without a fresh prefix share: a copy, so that what they leave never
+# reaches the fresh copies of the template.
+SHARED_PREFIX=$HARNESS_DIR/shared
 export WINEDEBUG=-all
 # No Mono/Gecko installers, and no winemenubuilder: it would write .desktop files into the home.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"

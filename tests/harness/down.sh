@@ -6,7 +6,7 @@ for pidfile in "$HARNESS_DIR"/pids/server-*; do
   [ -f "$pidfile" ] || continue
   name=${pidfile##*/server-}
   if [ "$name" = shared ]; then
-    WINEPREFIX=$TEMPLATE_PREFIX stop_server "$pidfile"
+    WINEPREFIX=$SHARED_PREFIX stop_server "$pidfile"
   else
     WINEPREFIX=$HARNESS_DIR/runs/$name/prefix stop_server "$pidfile"
     rm -rf "$HARNESS_DIR/runs/$name"

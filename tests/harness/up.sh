@@ -6,6 +6,8 @@ set -eu
 "$(dirname "$0")/make-prefix.sh"
 start_display "$HARNESS_DIR/pids/xvfb"
 echo "DISPLAY=$DISPLAY" >"$HARNESS_DIR/env"
-export WINEPREFIX=$TEMPLATE_PREFIX
+rm -rf "$SHARED_PREFIX"
+cp -a "$TEMPLATE_PREFIX" "$SHARED_PREFIX"
+export WINEPREFIX=$SHARED_PREFIX
 start_server "$HARNESS_DIR/pids/server-shared"
 echo "harness up: display $DISPLAY, prefix $WINEPREFIX"

@@ -43,7 +43,7 @@ if [ "${FRESH_PREFIX:-0}" = 1 ]; then
     ln -sfn "$run/tmpfs" "$WINEPREFIX/dosdevices/$letter:"
   fi
 else
-  export WINEPREFIX=$TEMPLATE_PREFIX
+  export WINEPREFIX=$SHARED_PREFIX
 fi
 
 out=$(mktemp /tmp/wine-run.XXXXXX)
