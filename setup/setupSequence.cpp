@@ -96,6 +96,8 @@ void registerUninstaller(void)
     }
     RegSetValueExA(key, "DisplayName", 0, REG_SZ, (const BYTE *)settings.productName,
                    (DWORD)strlen(settings.productName) + 1);
+    RegSetValueExA(key, "DisplayVersion", 0, REG_SZ, (const BYTE *)VELMORANT_VERSION,
+                   sizeof VELMORANT_VERSION);
     RegSetValueExA(key, "UninstallString", 0, REG_SZ, (const BYTE *)uninstallerPath,
                    (DWORD)strlen(uninstallerPath) + 1);
     RegCloseKey(key);
