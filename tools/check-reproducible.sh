@@ -31,10 +31,12 @@ for folder in "${folders[@]}"; do
   cp -a "$root/build/zlib/src" "$folder/build/zlib/src"
   for arch in i686 x86_64; do
     echo "== building $arch in $folder"
-    (cd "$folder" && cmake --preset "$arch" -DBUILD_TESTING=OFF "${signing[@]}") >"$work/configure.log"
+    (cd "$folder" && cmake --preset "$arch" --no-warn-unused-cli -DBUILD_TESTING=OFF "${signing[@]}") \
+      >"$work/configure.log"
     if ! grep -q '^-- zlib: built from' "$work/configure.log"; then
       echo "not the shipping configuration:"; cat "$work/configure.log"; exit 1
     fi
+    sed -n 's/^-- \(zlib\|signing\): /   \1: /p' "$work/configure.log"
     cmake --build "$folder/build/$arch" --target setup velmorant qxuninst >/dev/null
   done
 done
