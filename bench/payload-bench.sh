@@ -13,11 +13,7 @@ megabytes=${1:-200}
 root=$(cd "$(dirname "$0")/.." && pwd)
 work=$root/build/bench
 mkdir -p "$work"
-"$root/tools/deps.sh"
-for p in nsis time bc; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' ||
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$p" >/dev/null
-done
+"$root/tools/deps.sh" nsis time bc
 
 # The payload: regular files among the shared libraries, in name order, up to the size asked.
 manifest=$work/bench.manifest.in
@@ -50,7 +46,7 @@ echo "payload: $files files, $total bytes"
 # Everything but the payload is built first, so the timing covers generation, compile, link.
 cmake -S "$root" -B "$work/build" -G Ninja --toolchain "$root/cmake/mingw-x86_64.cmake" \
   -DBUILD_TESTING=OFF -DVELMORANT_BENCH_MANIFEST="$manifest" >/dev/null
-cmake --build "$work/build" --target setupcore hosttools >/dev/null
+cmake --build "$work/build" --target setupSequence hosttools >/dev/null
 rm -rf "$work/build/payloads/benchPayload" "$work/build/bench/setupBench.exe" "$work/build/bench/extractBench.exe"
 mkdir -p "$work/build/payloads/benchPayload"
 cmake -S "$root" -B "$work/build" >/dev/null   # the manifest again, for the removed folder

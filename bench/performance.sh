@@ -16,11 +16,7 @@ sizes=(${*:-25 50 100 200})
 results=$root/bench/results
 work=$root/build/bench
 mkdir -p "$results" "$work"
-"$root/tools/deps.sh"
-for p in nsis time bc gnuplot-nox; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' ||
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$p" >/dev/null
-done
+"$root/tools/deps.sh" nsis time bc gnuplot-nox
 "$root/tools/build.sh" >/dev/null
 
 # Stub size.

@@ -6,13 +6,18 @@ set(PAYLOADGEN ${HOST_TOOLS_DIR}/install/bin/payloadgen)
 set(MAKETESTFILE ${HOST_TOOLS_DIR}/install/bin/makeTestFile)
 set(PAYLOADGEN_TESTS ${HOST_TOOLS_DIR}/install/bin/payloadgenTests)
 set(ICONGEN ${HOST_TOOLS_DIR}/install/bin/icongen)
+# A tree without tests (the shipping build) need not build GoogleTest for the generator's tests.
+set(hostToolTests ON)
+if(DEFINED BUILD_TESTING AND NOT BUILD_TESTING)
+  set(hostToolTests OFF)
+endif()
 ExternalProject_Add(hosttools
   SOURCE_DIR ${CMAKE_SOURCE_DIR}/buildtools
   BINARY_DIR ${HOST_TOOLS_DIR}/build
   INSTALL_DIR ${HOST_TOOLS_DIR}/install
   # A clean environment: the cross toolchain of this build must not leak into the native one.
   CMAKE_ARGS -DCMAKE_INSTALL_PREFIX=<INSTALL_DIR> -DCMAKE_BUILD_TYPE=Release
-             -DCMAKE_TOOLCHAIN_FILE= -DCMAKE_CXX_COMPILER=c++
+             -DCMAKE_TOOLCHAIN_FILE= -DCMAKE_CXX_COMPILER=c++ -DVELMORANT_TOOL_TESTS=${hostToolTests}
   BUILD_ALWAYS ON
   BUILD_BYPRODUCTS ${PAYLOADGEN} ${MAKETESTFILE} ${PAYLOADGEN_TESTS} ${ICONGEN}
   STEP_TARGETS install)

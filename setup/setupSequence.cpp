@@ -84,6 +84,8 @@ void registerUninstaller(const SetupRun &run)
     }
     calls.setValue(key, "DisplayName", 0, REG_SZ, (const BYTE *)productName,
                    (DWORD)strlen(productName) + 1);
+    calls.setValue(key, "DisplayVersion", 0, REG_SZ, (const BYTE *)VELMORANT_VERSION,
+                   sizeof VELMORANT_VERSION);
     calls.setValue(key, "UninstallString", 0, REG_SZ, (const BYTE *)run.uninstallerPath,
                    (DWORD)strlen(run.uninstallerPath) + 1);
     calls.closeKey(key);

@@ -1,16 +1,13 @@
 #!/bin/bash
-# Builds both architectures: build/i686 (the shipping setup.exe) and build/x86_64 (tested).
+# build.sh: builds both architectures with the presets of CMakePresets.json: build/i686 (the
+# shipping programs and the sequence's traced tests, built to check the 32-bit calling
+# conventions) and build/x86_64 (the same programs and the tests, which check
+# the i686 setup.exe too).
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 for arch in i686 x86_64; do
-  # Tests run the x86_64 build only; the i686 tree builds the shipping programs and, to
-  # check them against the 32-bit calling conventions, the sequence's traced tests.
-  extra=()
-  [ "$arch" = x86_64 ] && extra=(-DSHIPPING_SETUP="$root/build/i686/setup.exe")
-  if [ ! -f "build/$arch/build.ninja" ]; then
-    cmake -S . -B "build/$arch" -G Ninja --toolchain "cmake/mingw-$arch.cmake" "${extra[@]}" >/dev/null
-  fi
-  cmake --build "build/$arch"
+  [ -f "build/$arch/build.ninja" ] || cmake --preset "$arch" >/dev/null
+  cmake --build --preset "$arch"
 done
 echo "setup.exe (i686, shipping): $(stat -c %s build/i686/setup.exe) bytes"

@@ -1,13 +1,21 @@
 #!/bin/bash
-# Installs the Debian packages the build and the tests need; quick when all are present.
+# deps.sh [PACKAGE...]: installs the Debian packages the build and the tests need (and any
+# named), through apt as the machine has it configured, and fetches zlib's Debian source
+# package into build/zlib/src. Quick when everything is there. As root, or as a user who may
+# use sudo.
 set -eu
 packages=(
   cmake ninja-build g++ zlib1g-dev googletest
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev
   wine wine64 xvfb xdotool imagemagick
   clang libclang-rt-14-dev
+  osslsigncode openssl bzip2
+  "$@"
 )
-if [ "$(id -u)" -eq 0 ]; then sudo=""; else sudo=sudo; fi
+if [ "$(id -u)" -eq 0 ]; then as_root=(); else as_root=(sudo); fi
+# Another install may hold apt's lock for a while: wait for it rather than fail.
+apt_get() { "${as_root[@]}" apt-get -o DPkg::Lock::Timeout=900 "$@"; }
+
 missing=()
 for p in "${packages[@]}"; do
   status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
@@ -15,25 +23,88 @@ for p in "${packages[@]}"; do
 done
 if [ ${#missing[@]} -gt 0 ]; then
   echo "deps: installing ${missing[*]}"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  apt_get update -qq
+  DEBIAN_FRONTEND=noninteractive apt_get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
-# zlib's own source, from Debian's source packages: the programs build their inflate from it,
-# small (-Os, no gzip support they never use) instead of the mingw library built for speed.
+# zlib's own source: the programs build their inflate from it, small (-Os, no gzip support
+# they never use), instead of the mingw library built for speed (cmake/zlib.cmake).
 root=$(cd "$(dirname "$0")/.." && pwd)
 zlib=$root/build/zlib
-if [ ! -f "$zlib/src/inflate.c" ]; then
-  list=/etc/apt/sources.list.d/velmorant-deb-src.sources
-  if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ && ! grep -qs '^deb-src' /etc/apt/sources.list; then
-    printf 'Types: deb-src\nURIs: http://deb.debian.org/debian\nSuites: bookworm\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' |
-      ${sudo:-} tee "$list" >/dev/null
-    ${sudo:-} apt-get update -qq
-  fi
-  rm -rf "$zlib" && mkdir -p "$zlib"
-  (cd "$zlib" && apt-get source --download-only -qq zlib >/dev/null 2>&1) ||
-    { ${sudo:-} apt-get update -qq; (cd "$zlib" && apt-get source --download-only -qq zlib >/dev/null); }
-  tar -xjf "$zlib"/zlib_*.orig.tar.* -C "$zlib"
-  mv "$zlib"/zlib-*/ "$zlib/src"
-  echo "deps: zlib source in $zlib/src"
+[ -f "$zlib/src/inflate.c" ] && exit 0
+
+zlib_source_known() { apt-cache showsrc zlib 2>/dev/null | grep -q '^Package: zlib$'; }
+
+# The deb-src entries of the machine's own deb entries: the same addresses, suites,
+# components and keys, for source packages. Prints a one-line list (from the .list files)
+# and, after a line "--", a deb822 list (from the .sources files).
+derived_entries() {
+  local etc=/etc/apt
+  cat "$etc/sources.list" "$etc"/sources.list.d/*.list 2>/dev/null |
+    sed -n 's/^[[:space:]]*deb[[:space:]]\+\([^#]*\).*$/deb-src \1/p' | sed 's/[[:space:]]*$//' | grep -v 'cdrom:' || true
+  echo --
+  local file
+  for file in "$etc"/sources.list.d/*.sources; do
+    [ -f "$file" ] || continue
+    # One stanza per paragraph; a field may go on over lines that start with a space.
+    awk '
+      function flush() {
+        if (stanza != "" && types ~ /(^|[ \t])deb([ \t]|$)/ && types !~ /deb-src/ &&
+            tolower(enabled) != "no")
+          printf "Types: deb-src\n%s\n\n", stanza
+        stanza = ""; types = ""; enabled = ""; field = ""
+      }
+      /^[ \t]*$/ { flush(); next }
+      /^#/ { next }
+      /^[ \t]/ { if (field != "types") stanza = stanza "\n" $0; next }
+      {
+        field = tolower($0); sub(/:.*/, "", field)
+        value = $0; sub(/^[^:]*:[ \t]*/, "", value)
+        if (field == "types") { types = value; next }
+        if (field == "enabled") enabled = value
+        stanza = (stanza == "" ? "" : stanza "\n") $0
+      }
+      END { flush() }' "$file"
+  done
+}
+
+if ! zlib_source_known; then
+  apt_get update -qq || true
 fi
+if ! zlib_source_known; then
+  entries=$(derived_entries)
+  lines=${entries%%--*}
+  stanzas=${entries#*--}
+  echo "deps: adding deb-src entries for the configured deb entries, to fetch zlib's source"
+  if [ -n "${lines//[[:space:]]/}" ]; then
+    printf '%s' "$lines" | "${as_root[@]}" tee /etc/apt/sources.list.d/velmorant-deb-src.list >/dev/null
+  fi
+  if [ -n "${stanzas//[[:space:]]/}" ]; then
+    printf '%s\n' "${stanzas#$'\n'}" | "${as_root[@]}" tee /etc/apt/sources.list.d/velmorant-deb-src.sources >/dev/null
+  fi
+  apt_get update -qq || true
+  if ! zlib_source_known; then
+    echo "deps: no configured apt source offers zlib's source package" >&2
+    exit 1
+  fi
+fi
+
+# Only the upstream tarball is used, which the versions of one release share: take the first
+# version whose files the configured mirrors really have.
+fetched=""
+for version in $(apt-cache showsrc zlib | sed -n 's/^Version: //p'); do
+  rm -rf "$zlib" && mkdir -p "$zlib"
+  if (cd "$zlib" && apt-get source --download-only -qq "zlib=$version" >"$zlib/fetch.log" 2>&1); then
+    fetched=$version
+    break
+  fi
+done
+if [ -z "$fetched" ]; then
+  echo "deps: could not fetch zlib's source package:" >&2
+  cat "$zlib/fetch.log" >&2
+  exit 1
+fi
+rm -f "$zlib/fetch.log"
+tar -xf "$zlib"/zlib_*.orig.tar.* -C "$zlib"
+mv "$zlib"/zlib-*/ "$zlib/src"
+echo "deps: zlib source $fetched in $zlib/src"
