@@ -72,7 +72,7 @@ void expectInstalledIn(const std::string &folder)
         EXPECT_EQ(seen.showCommand, 1u);
     }
     EXPECT_EQ(machineRegistryText(uninstallKey, "DisplayName"), "Velmorant");
-    EXPECT_EQ(machineRegistryText(uninstallKey, "UninstallString"), folder + "\\qxuninst.exe");
+    EXPECT_EQ(machineRegistryText(uninstallKey, "UninstallString"), "\"" + folder + "\\qxuninst.exe\"");
     EXPECT_EQ(iniText("velmorant.ini", "Options", "dataDir"), folder);
 }
 

@@ -336,7 +336,7 @@ TEST(Uninstall, NoChangesNothing)
     listTree("C:", after);
     EXPECT_EQ(after, before);
     EXPECT_EQ(machineRegistryText(uninstallKey, "UninstallString"),
-              std::string(defaultFolder) + "\\qxuninst.exe");
+              "\"" + std::string(defaultFolder) + "\\qxuninst.exe\"");
     EXPECT_TRUE(pendingRemovals().empty());
 }
 
