@@ -121,8 +121,11 @@ function(add_uninstaller name)
   add_payload_names(${name}Names MANIFEST ${UNINST_MANIFEST})
   add_executable(${name} WIN32
     ${CMAKE_SOURCE_DIR}/uninstall/qxuninst.cpp
+    ${CMAKE_SOURCE_DIR}/uninstall/qxuninst.rc
     ${UNINST_SETTINGS}
     $<TARGET_OBJECTS:${name}Names>)
+  set_source_files_properties(${CMAKE_SOURCE_DIR}/uninstall/qxuninst.rc PROPERTIES
+    OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/uninstall/qxuninst.manifest)
   velmorant_program_options(${name})
   velmorant_static_link(${name})
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})

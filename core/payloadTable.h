@@ -5,7 +5,8 @@
 
 #include <stdint.h>
 
-// A count and five parallel arrays indexed by file number, the order of extraction.
+// A count and five parallel arrays indexed by file number, the order of extraction, and the
+// files' inflated size.
 struct PayloadTable {
     int32_t fileCount;
     const unsigned char *const *const *chunkData;  // per file: its chunks' first bytes
@@ -13,6 +14,7 @@ struct PayloadTable {
     const char *const *fileNames;                  // stored names; "SYSTEM/" or "SYSTEM\" prefix
     const int32_t *chunkCounts;                    // per file: number of chunks
     const int32_t *fileTimes;                      // access and modification time to give the file
+    int32_t installedKilobytes;  // every file's inflated bytes together, in KB rounded up
 };
 
 

@@ -80,6 +80,51 @@ int sameFolder(const char *a, const char *b)
     return 1;
 }
 
+int installationFolderOfPath(char *folder, size_t size, const char *path)
+{
+    int full = (path[0] != '\0' && path[1] == ':' && isPathSeparator(path[2])) ||
+               (isPathSeparator(path[0]) && isPathSeparator(path[1]));
+    if (!full || !folderOfPath(folder, size, path)) {
+        clear(folder, size);
+        return 0;
+    }
+    if (folder[1] == ':' && folder[2] == '\0' && !appendText(folder, size, "\\")) {
+        clear(folder, size);
+        return 0;
+    }
+    return 1;
+}
+
+int isRemovableFolder(const char *folder)
+{
+    size_t length = trimmedLength(folder);
+    if (length > 3 && folder[1] == ':' && isPathSeparator(folder[2]))
+        return 1;
+    if (length < 2 || !isPathSeparator(folder[0]) || !isPathSeparator(folder[1]))
+        return 0;
+    // "\\server\share" is the root of the share; a folder below it has one more separator.
+    int separators = 0;
+    for (size_t i = 2; i < length; ++i)
+        if (isPathSeparator(folder[i]))
+            separators++;
+    return separators >= 2;
+}
+
+int commandProgramPath(char *path, size_t size, const char *command)
+{
+    if (command[0] != '"')
+        return copyText(path, size, command);
+    const char *close = strchr(command + 1, '"');
+    size_t length = close != NULL ? (size_t)(close - command - 1) : 0;
+    if (close == NULL || length + 1 > size) {
+        clear(path, size);
+        return 0;
+    }
+    memcpy(path, command + 1, length);
+    path[length] = '\0';
+    return 1;
+}
+
 int isRemovableStoredName(const char *storedName)
 {
     if (storedName[0] == '\0' || hasSystemPrefix(storedName) || isPathSeparator(storedName[0]))
@@ -210,9 +255,9 @@ int appendRenameEntry(char *section, size_t size, const char *shortPath)
     return 1;
 }
 
-int buildHandOverEventName(char *name, size_t size, uint32_t processId)
+int buildHandOverEventName(char *name, size_t size, const char *drawnName)
 {
-    return formatText(name, size, "qxuninst-handover-%u", (unsigned)processId);
+    return formatText(name, size, "qxuninst-handover-%s", drawnName);
 }
 
 int buildConfirmTitle(char *title, size_t size, const char *productName)

@@ -23,6 +23,17 @@ int cutLastComponent(char *path);
 // the end ignored. An empty path names no folder.
 int sameFolder(const char *a, const char *b);
 
+// The installation's folder from the full path of a file in it: "C:\\" for a file at a drive's
+// root, where "C:" would name that drive's current folder. 0 (empty folder) when path is not
+// full: neither "<drive>:\\..." nor "\\\\server\\...".
+int installationFolderOfPath(char *folder, size_t size, const char *path);
+// 1 for a folder the uninstaller may remove once empty: a full path that is not a root (a
+// drive's or a share's). Relative and drive-relative forms would name another folder.
+int isRemovableFolder(const char *folder);
+// The program an uninstall command names: the text between its quotes when it starts with
+// one, else the whole command (the unquoted form of earlier builds).
+int commandProgramPath(char *path, size_t size, const char *command);
+
 // A stored name the uninstaller removes from the data folder: not under the system prefix
 // (shared files stay), relative, and without empty, "." or ".." components, so it can name
 // nothing outside the folder.
@@ -39,8 +50,9 @@ int appendReportLine(char *report, size_t size, const char *item, const char *re
 int buildFinishArguments(char *text, size_t size, uint32_t processId, const char *uninstallerPath);
 // 1 when arguments are exactly such a request whose path names the uninstaller's file.
 int parseFinishArguments(const char *arguments, uint32_t *processId, char *path, size_t size);
-// The name of the event by which the helper says it holds the uninstaller's process.
-int buildHandOverEventName(char *name, size_t size, uint32_t processId);
+// The name of the event by which the helper says it holds the uninstaller's process, from the
+// name drawn for the helper's own folder.
+int buildHandOverEventName(char *name, size_t size, const char *drawnName);
 
 // Appends "NUL=<path>" to a profile section held as a list of NUL-terminated lines ended by
 // an empty one (as the profile calls read and write whole sections): the 9x family's way of

@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "core/installerSettings.h"
+#include "platform/dllSearch.h"
 
 namespace {
 
@@ -38,6 +39,9 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand)
 {
+    // Before the first window, which loads DLLs by their bare names: the data folder, where
+    // anyone who could write there may have put one, must not answer for them.
+    restrictDllSearch();
     GetPrivateProfileStringA(INI_SECTION, INI_DATA_DIR_KEY, "(not recorded)", dataFolder,
                              sizeof dataFolder, iniFileName);
     if (GetCurrentDirectoryA(sizeof startFolder, startFolder) == 0 ||

@@ -68,26 +68,47 @@ int chooseFolderWithRoom(SetupRun &run)
     }
 }
 
+void setTextValue(const SetupCalls &calls, HKEY key, const char *name, const char *text)
+{
+    calls.setValue(key, name, 0, REG_SZ, (const BYTE *)text, (DWORD)strlen(text) + 1);
+}
+
+void setNumberValue(const SetupCalls &calls, HKEY key, const char *name, DWORD number)
+{
+    calls.setValue(key, name, 0, REG_DWORD, (const BYTE *)&number, sizeof number);
+}
+
+// The entry of the list of installed programs. The command is quoted: a launcher that hands
+// it to the system as a command line would otherwise try "C:\Program.exe" first for a folder
+// with a blank. The icon is the quoted program with its index, so a comma in the folder's
+// name is not taken for the one before the index.
 void registerUninstaller(const SetupRun &run)
 {
     const SetupCalls &calls = *run.calls;
     const char *productName = run.settings->productName;
     char keyPath[TEXT_BUFFER_SIZE];
+    char command[TEXT_BUFFER_SIZE];
+    char icon[TEXT_BUFFER_SIZE];
     HKEY key;
     DWORD disposition;
     char noClass[] = "";
     if (!buildUninstallKeyPath(keyPath, sizeof keyPath, productName) ||
+        !buildQuotedPath(command, sizeof command, run.uninstallerPath) ||
+        !formatText(icon, sizeof icon, "\"%s\",0", run.programPath) ||
         calls.createKey(HKEY_LOCAL_MACHINE, keyPath, 0, noClass, REG_OPTION_NON_VOLATILE,
                         KEY_ALL_ACCESS, NULL, &key, &disposition) != ERROR_SUCCESS) {
         OutputDebugStringA("Couldn't open the registry key.\r\n");
         return;
     }
-    calls.setValue(key, "DisplayName", 0, REG_SZ, (const BYTE *)productName,
-                   (DWORD)strlen(productName) + 1);
-    calls.setValue(key, "DisplayVersion", 0, REG_SZ, (const BYTE *)VELMORANT_VERSION,
-                   sizeof VELMORANT_VERSION);
-    calls.setValue(key, "UninstallString", 0, REG_SZ, (const BYTE *)run.uninstallerPath,
-                   (DWORD)strlen(run.uninstallerPath) + 1);
+    setTextValue(calls, key, "DisplayName", productName);
+    setTextValue(calls, key, "DisplayVersion", VELMORANT_VERSION);
+    setTextValue(calls, key, "UninstallString", command);
+    setTextValue(calls, key, "DisplayIcon", icon);
+    setTextValue(calls, key, "InstallLocation", run.folderChoice.folder);
+    setNumberValue(calls, key, "EstimatedSize", (DWORD)run.payload->installedKilobytes);
+    // The uninstaller is the only maintenance there is: no Modify or Repair button.
+    setNumberValue(calls, key, "NoModify", 1);
+    setNumberValue(calls, key, "NoRepair", 1);
     calls.closeKey(key);
 }
 

@@ -8,6 +8,7 @@
 
 #include "core/boundedText.h"
 #include "core/installerSettings.h"
+#include "platform/dllSearch.h"
 #include "platform/platformInfo.h"
 #include "system/runningCopies.h"
 #include "system/serviceRemoval.h"
@@ -55,13 +56,18 @@ int removeSelf(void)
     }
     char left[TEXT_BUFFER_SIZE];
     char line[TEXT_BUFFER_SIZE];
+    char leftFolder[TEXT_BUFFER_SIZE];
     int handedOver = handOverSelfRemoval(left, sizeof left);
     if (formatText(line, sizeof line, "\r\n%s", left))
         appendText(restartItems, sizeof restartItems, line);
-    // Without a helper the folder, emptied of the rest, waits for the restart as well.
-    if (!handedOver && !folderHoldsOtherFiles() &&
-        formatText(line, sizeof line, "\r\n%s", uninstallFolder))
-        appendText(restartItems, sizeof restartItems, line);
+    // With a helper its own folder goes at the restart too; without one the data folder,
+    // emptied of the rest, waits for it as well (never a root).
+    if (handedOver ? folderOfPath(leftFolder, sizeof leftFolder, left)
+                   : !folderHoldsOtherFiles() && isRemovableFolder(uninstallFolder) &&
+                         copyText(leftFolder, sizeof leftFolder, uninstallFolder)) {
+        if (formatText(line, sizeof line, "\r\n%s", leftFolder))
+            appendText(restartItems, sizeof restartItems, line);
+    }
     return handedOver;
 }
 
@@ -69,12 +75,21 @@ int removeSelf(void)
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR arguments, int)
 {
+    // Before any window: drawing loads DLLs by their bare names, which this program's folder
+    // (the data folder, or the helper's temporary one) must not answer.
+    restrictDllSearch();
+    // Out of the data folder at once (a shortcut starts the program there): as the current
+    // folder it would keep the data folder from being removed.
+    char systemFolder[MAX_PATH];
+    UINT systemLength = GetSystemDirectoryA(systemFolder, sizeof systemFolder);
+    if (systemLength > 0 && systemLength < sizeof systemFolder)
+        SetCurrentDirectoryA(systemFolder);
     if (arguments != NULL && isFinishRequest(arguments))
         return finishSelfRemoval(arguments);
 
     DWORD length = GetModuleFileNameA(NULL, uninstallerSelfPath, sizeof uninstallerSelfPath);
     if (length == 0 || length >= sizeof uninstallerSelfPath ||
-        !folderOfPath(uninstallFolder, sizeof uninstallFolder, uninstallerSelfPath))
+        !installationFolderOfPath(uninstallFolder, sizeof uninstallFolder, uninstallerSelfPath))
         return UNINSTALL_NOT_FOUND;
 
     const char *product = installerSettings.productName;
@@ -91,18 +106,24 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR arguments, int)
     if (MessageBoxA(NULL, messageText, messageTitle, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return UNINSTALL_DECLINED;
 
-    CopyNames copies = {installerSettings.productName, installerSettings.serviceName};
-    closeRunningCopies(NULL, copies, animatedPause(&plainPause));
+    // Only the installation's own programs are asked to close, never a window that merely
+    // carries the product's name.
+    char programPath[TEXT_BUFFER_SIZE];
+    char servicePath[TEXT_BUFFER_SIZE] = "";
+    if (!buildInstalledFilePath(programPath, sizeof programPath, uninstallFolder,
+                                installerSettings.programFileName))
+        programPath[0] = '\0';
+    if (installerSettings.serviceFileName[0] != '\0' &&
+        !buildInstalledFilePath(servicePath, sizeof servicePath, uninstallFolder,
+                                installerSettings.serviceFileName))
+        servicePath[0] = '\0';
+    InstalledCopies copies = {{installerSettings.productName, installerSettings.serviceName},
+                              programPath, servicePath};
+    closeInstalledCopies(NULL, copies, animatedPause(&plainPause));
     removeService();
     removeInstalledFiles(payloadNameList);
     removeShortcuts(installerSettings);
     removeRegistration(installerSettings.productName);
-    // The data folder may be this process's current directory (the shortcut starts it there),
-    // which would keep the folder from being removed.
-    char temporaryFolder[MAX_PATH];
-    length = GetTempPathA(sizeof temporaryFolder, temporaryFolder);
-    if (length > 0 && length < sizeof temporaryFolder)
-        SetCurrentDirectoryA(temporaryFolder);
     // With failures the report says why the folder stays; otherwise only the user's files keep it.
     const char *kept = failureCount == 0 && folderHoldsOtherFiles() ? uninstallFolder : "";
     int selfRemoved = removeSelf();

@@ -1,6 +1,11 @@
-// Self-removal in two processes: the uninstaller hands over to a copy of itself in the
-// temporary folder, which waits for the original to exit and deletes its file. The copy
-// cannot delete itself either: the original marks it for removal at the next restart.
+// Self-removal in two processes: the uninstaller hands over to a copy of itself, which waits
+// for the original to exit and deletes its file. The copy cannot delete itself either: the
+// original marks it, and the folder made for it, for removal at the next restart.
+//
+// The copy runs elevated from the temporary folder, which others may write into (for a
+// deployment tool running as SYSTEM, C:\Windows\Temp): it gets a new folder of its own under a
+// name drawn for this run, is held open against changes from the copying until it runs, and
+// starts only when that folder holds nothing else.
 #include "uninstallSelf.h"
 
 #include <windows.h>
@@ -24,11 +29,99 @@ const int deleteRetryMilliseconds = 250;
 // The [rename] section of WININIT.INI, read and written whole.
 char renameSection[8192];
 
-// Nothing could take over: the uninstaller and the then-empty folder go at the next restart.
-void leaveForRestart(const char *uninstaller, const char *folder)
+// Leaves a file for the next restart, with its folder when that may go once empty.
+void leaveForRestart(const char *file, const char *folder)
 {
-    scheduleRemovalAtRestart(uninstaller);
-    scheduleRemovalAtRestart(folder);
+    scheduleRemovalAtRestart(file);
+    if (isRemovableFolder(folder))
+        scheduleRemovalAtRestart(folder);
+}
+
+// 64 bits no one can guess in advance: the system's generator where it has one (XP on), else
+// the clocks and ids of this moment, mixed.
+void drawNumber(DWORD *high, DWORD *low)
+{
+    HMODULE advapi = GetModuleHandleA("advapi32.dll");
+    FARPROC found = advapi != NULL ? GetProcAddress(advapi, "SystemFunction036") : NULL;
+    if (found != NULL) {
+        typedef BOOLEAN(WINAPI * GenerateCall)(PVOID buffer, ULONG length);
+        GenerateCall generate;
+        memcpy(&generate, &found, sizeof generate);
+        DWORD drawn[2];
+        if (generate(drawn, sizeof drawn)) {
+            *high = drawn[0];
+            *low = drawn[1];
+            return;
+        }
+    }
+    LARGE_INTEGER counter;
+    counter.QuadPart = 0;
+    QueryPerformanceCounter(&counter);
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    uint64_t mixed = (uint64_t)counter.QuadPart ^ ((uint64_t)now.dwHighDateTime << 32) ^
+                     now.dwLowDateTime ^ ((uint64_t)GetCurrentProcessId() << 40) ^
+                     ((uint64_t)GetCurrentThreadId() << 20) ^ GetTickCount();
+    mixed = (mixed ^ (mixed >> 30)) * 0xBF58476D1CE4E5B9ull;
+    mixed = (mixed ^ (mixed >> 27)) * 0x94D049BB133111EBull;
+    mixed ^= mixed >> 31;
+    *high = (DWORD)(mixed >> 32);
+    *low = (DWORD)mixed;
+}
+
+// Makes a new folder in the temporary folder under a drawn name: one that did not exist, so
+// nothing was put in it before. 1 with its path and name.
+int makeOwnFolder(char *folder, size_t size, char *name, size_t nameSize)
+{
+    char temporaryFolder[MAX_PATH];
+    DWORD length = GetTempPathA(sizeof temporaryFolder, temporaryFolder);
+    if (length == 0 || length >= sizeof temporaryFolder)
+        return 0;
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        DWORD high, low;
+        drawNumber(&high, &low);
+        if (!formatText(name, nameSize, "qxu%u-%u", (unsigned)high, (unsigned)low) ||
+            !buildInstalledFilePath(folder, size, temporaryFolder, name))
+            return 0;
+        if (CreateDirectoryA(folder, NULL))
+            return 1;
+        if (GetLastError() != ERROR_ALREADY_EXISTS)
+            return 0;
+    }
+    return 0;
+}
+
+// 1 when folder holds the file name and nothing else.
+int holdsOnly(const char *folder, const char *name)
+{
+    char pattern[TEXT_BUFFER_SIZE];
+    if (!buildInstalledFilePath(pattern, sizeof pattern, folder, "*"))
+        return 0;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern, &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return 0;
+    int entries = 0, others = 0;
+    do {
+        const char *entry = found.cFileName;
+        if (strcmp(entry, ".") == 0 || strcmp(entry, "..") == 0)
+            continue;
+        entries++;
+        if (!sameFolder(entry, name))
+            others = 1;
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return entries == 1 && !others;
+}
+
+// The copy's side of the event's name: its own folder's drawn name.
+int ownHandOverEventName(char *name, size_t size)
+{
+    char self[TEXT_BUFFER_SIZE];
+    char folder[TEXT_BUFFER_SIZE];
+    DWORD length = GetModuleFileNameA(NULL, self, sizeof self);
+    return length > 0 && length < sizeof self && folderOfPath(folder, sizeof folder, self) &&
+           buildHandOverEventName(name, size, fileNameOfPath(folder));
 }
 
 }  // namespace
@@ -59,44 +152,51 @@ int isFinishRequest(const char *arguments)
 
 int handOverSelfRemoval(char *copyPath, size_t size)
 {
-    char temporaryFolder[MAX_PATH];
-    char copy[MAX_PATH];
+    char folder[TEXT_BUFFER_SIZE];
+    char name[32];
+    char copy[TEXT_BUFFER_SIZE];
     char arguments[TEXT_BUFFER_SIZE];
     char commandLine[2 * TEXT_BUFFER_SIZE];
     char eventName[64];
-    DWORD processId = GetCurrentProcessId();
-    DWORD length = GetTempPathA(sizeof temporaryFolder, temporaryFolder);
-    // GetTempFileNameA makes the file, which stays only as the copy.
-    int made = length > 0 && length < sizeof temporaryFolder &&
-               GetTempFileNameA(temporaryFolder, "qxu", 0, copy) != 0;
-    int ready = made &&
-                buildFinishArguments(arguments, sizeof arguments, processId,
-                                     uninstallerSelfPath) &&
-                formatText(commandLine, sizeof commandLine, "\"%s\" %s", copy, arguments) &&
-                buildHandOverEventName(eventName, sizeof eventName, processId) &&
-                CopyFileA(uninstallerSelfPath, copy, FALSE);
-    if (!ready) {
-        if (made)
-            DeleteFileA(copy);
-        leaveForRestart(uninstallerSelfPath, uninstallFolder);
-        copyText(copyPath, size, uninstallerSelfPath);
-        return 0;
+    int made = makeOwnFolder(folder, sizeof folder, name, sizeof name);
+    int copied = made && buildInstalledFilePath(copy, sizeof copy, folder, UNINSTALLER_FILE_NAME) &&
+                 CopyFileA(uninstallerSelfPath, copy, TRUE);
+    HANDLE held = INVALID_HANDLE_VALUE;
+    if (copied) {
+        SetFileAttributesA(copy, FILE_ATTRIBUTE_NORMAL);  // a read-only original gives a read-only copy
+        // Open until the copy runs: nobody can change, rename or delete it in between.
+        held = CreateFileA(copy, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
     }
-    SetFileAttributesA(copy, FILE_ATTRIBUTE_NORMAL);  // a read-only original gives a read-only copy
-    // The copy cannot delete itself: asked for now, so the message can say whether it will go.
-    if (!scheduleRemovalAtRestart(copy))
-        reportFailureReason(copy, "it could not be marked for removal at the next restart");
+    HANDLE handedOver = NULL;
+    if (held != INVALID_HANDLE_VALUE && holdsOnly(folder, UNINSTALLER_FILE_NAME) &&
+        buildFinishArguments(arguments, sizeof arguments, GetCurrentProcessId(),
+                             uninstallerSelfPath) &&
+        formatText(commandLine, sizeof commandLine, "\"%s\" %s", copy, arguments) &&
+        buildHandOverEventName(eventName, sizeof eventName, name)) {
+        handedOver = CreateEventA(NULL, TRUE, FALSE, eventName);
+        // An event of that name made by someone else could say "taken over" at any time.
+        if (handedOver != NULL && GetLastError() == ERROR_ALREADY_EXISTS) {
+            CloseHandle(handedOver);
+            handedOver = NULL;
+        }
+    }
+    if (handedOver != NULL) {
+        // The copy cannot delete itself: asked for now, so the message can say whether it will go.
+        if (!scheduleRemovalAtRestart(copy) || !scheduleRemovalAtRestart(folder))
+            reportFailureReason(copy, "it could not be marked for removal at the next restart");
+    }
 
-    HANDLE handedOver = CreateEventA(NULL, TRUE, FALSE, eventName);
     STARTUPINFOA startup;
     memset(&startup, 0, sizeof startup);
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started;
     memset(&started, 0, sizeof started);
-    // Started outside the data folder, so that its current directory does not hold the folder.
+    // Started in its own folder, which holds nothing else, and not in the data folder.
     BOOL running = handedOver != NULL &&
-                   CreateProcessA(copy, commandLine, NULL, NULL, FALSE, 0, NULL, temporaryFolder,
+                   CreateProcessA(copy, commandLine, NULL, NULL, FALSE, 0, NULL, folder,
                                   &startup, &started);
+    if (held != INVALID_HANDLE_VALUE)
+        CloseHandle(held);
     int tookOver = 0;
     if (running) {
         HANDLE waitFor[2] = {handedOver, started.hProcess};
@@ -107,8 +207,13 @@ int handOverSelfRemoval(char *copyPath, size_t size)
     if (handedOver != NULL)
         CloseHandle(handedOver);
     if (!tookOver) {
-        if (!running)
-            DeleteFileA(copy);  // still marked for the restart, where a missing file is skipped
+        if (!running) {
+            // Any marks for the restart stay; a missing file or folder is skipped then.
+            if (copied)
+                DeleteFileA(copy);
+            if (made)
+                RemoveDirectoryA(folder);
+        }
         leaveForRestart(uninstallerSelfPath, uninstallFolder);
         copyText(copyPath, size, uninstallerSelfPath);
         return 0;
@@ -123,8 +228,8 @@ int finishSelfRemoval(const char *arguments)
     char folder[TEXT_BUFFER_SIZE];
     char eventName[64];
     if (!parseFinishArguments(arguments, &processId, uninstaller, sizeof uninstaller) ||
-        !folderOfPath(folder, sizeof folder, uninstaller) ||
-        !buildHandOverEventName(eventName, sizeof eventName, processId))
+        !installationFolderOfPath(folder, sizeof folder, uninstaller) ||
+        !ownHandOverEventName(eventName, sizeof eventName))
         return 1;
 
     // Hold the original before it is told to go on, so its id cannot be taken by another
@@ -142,7 +247,8 @@ int finishSelfRemoval(const char *arguments)
 
     DWORD error = 0;
     if (deleteFileWithRetries(uninstaller, deleteAttempts, deleteRetryMilliseconds, &error)) {
-        RemoveDirectoryA(folder);  // only when empty: the user's files keep it
+        if (isRemovableFolder(folder))
+            RemoveDirectoryA(folder);  // only when empty: the user's files keep it
         return 0;
     }
     leaveForRestart(uninstaller, folder);

@@ -4,9 +4,10 @@
 
 #include <stddef.h>
 
-// Starts a copy of this program in the temporary folder that waits for this process to end,
-// then deletes the uninstaller and the data folder when that is empty, and is itself removed
-// at the next restart. 1 when the copy holds this process; its path is then in copyPath.
+// Starts a copy of this program, in a new folder of its own in the temporary folder, that
+// waits for this process to end, then deletes the uninstaller and the data folder when that is
+// empty; the copy and its folder are removed at the next restart. 1 when the copy holds this
+// process; its path is then in copyPath.
 // 0 when no copy could take over: the uninstaller and its folder are then left for the next
 // restart, and copyPath names the uninstaller.
 int handOverSelfRemoval(char *copyPath, size_t size);

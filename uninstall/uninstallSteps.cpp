@@ -93,10 +93,12 @@ int installationFound(const InstallerSettings &settings)
         return 1;
     char keyPath[TEXT_BUFFER_SIZE];
     char command[TEXT_BUFFER_SIZE];
+    char program[TEXT_BUFFER_SIZE];
     char commandFolder[TEXT_BUFFER_SIZE];
     return buildUninstallKeyPath(keyPath, sizeof keyPath, settings.productName) &&
            readText(HKEY_LOCAL_MACHINE, keyPath, "UninstallString", command, sizeof command) &&
-           folderOfPath(commandFolder, sizeof commandFolder, command) &&
+           commandProgramPath(program, sizeof program, command) &&
+           folderOfPath(commandFolder, sizeof commandFolder, program) &&
            sameFolder(commandFolder, uninstallFolder);
 }
 
@@ -164,7 +166,7 @@ void removeRegistration(const char *productName)
 int folderHoldsOtherFiles(void)
 {
     char pattern[TEXT_BUFFER_SIZE];
-    if (!formatText(pattern, sizeof pattern, "%s\\*", uninstallFolder))
+    if (!buildInstalledFilePath(pattern, sizeof pattern, uninstallFolder, "*"))
         return 1;
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA(pattern, &found);

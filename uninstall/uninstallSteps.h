@@ -13,7 +13,8 @@ extern char failureReport[REPORT_SIZE];
 extern int32_t failureCount;
 extern int32_t droppedFailures;
 
-// The data folder is where the uninstaller runs; this is its own path there.
+// The data folder is where the uninstaller runs ("C:\\" at a drive's root); this is its own
+// path there.
 extern char uninstallerSelfPath[TEXT_BUFFER_SIZE];
 extern char uninstallFolder[TEXT_BUFFER_SIZE];
 

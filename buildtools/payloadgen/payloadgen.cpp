@@ -8,7 +8,7 @@
 //     <base>.bin  the chunks' zlib streams, back to back
 //     <base>-<i>.S  for every file i, an assembler unit that pulls that file's streams out of
 //                 <base>.bin with .incbin under a symbol of its own (nothing for an empty file)
-//     <base>.cpp  the PayloadTable, pointing into those symbols
+//     <base>.cpp  the PayloadTable, pointing into those symbols, with the files' inflated size
 //     <base>.index (with --index) the same table as text, for tools that read the chunk file:
 //                 one line per file: <stored name> TAB <time> TAB <chunk sizes, comma-separated>
 // With --names-only it writes only <base>.cpp, a PayloadNameList of the stored names in table
@@ -322,7 +322,7 @@ std::string fileSymbol(const Options &options, size_t i)
 }
 
 std::string tableSource(const Options &options, const std::vector<Entry> &entries,
-                        const std::vector<FileChunks> &files)
+                        const std::vector<FileChunks> &files, int32_t installedKilobytes)
 {
     std::string out;
     std::string manifestName = options.manifest.substr(options.manifest.find_last_of('/') + 1);
@@ -369,7 +369,8 @@ std::string tableSource(const Options &options, const std::vector<Entry> &entrie
     out += "extern const PayloadTable " + options.tableName + ";\n";
     out += "const PayloadTable " + options.tableName + " = {\n    " +
            std::to_string(entries.size()) +
-           ", chunkData, chunkSizes, fileNames, chunkCounts, fileTimes,\n};\n";
+           ", chunkData, chunkSizes, fileNames, chunkCounts, fileTimes, " +
+           std::to_string(installedKilobytes) + ",\n};\n";
     return out;
 }
 
@@ -436,8 +437,10 @@ int main(int argc, char **argv)
     std::vector<FileChunks> files;
     uint64_t offset = 0;
     uint64_t totalChunks = 0;
+    uint64_t totalBytes = 0;
     for (const Entry &entry : entries) {
         std::vector<unsigned char> data = readSource(entry);
+        totalBytes += data.size();
         std::vector<std::vector<unsigned char>> streams =
             compressPieces(data, options.pieceSize, options.threads);
         FileChunks chunks;
@@ -461,12 +464,16 @@ int main(int argc, char **argv)
         fail("cannot write '" + blobPath + "'");
     if (totalChunks == 0)
         fail("every listed file is empty: the payload needs at least one chunk");
+    // The installation's size as the uninstall entry states it.
+    uint64_t installedKilobytes = (totalBytes + 1023) / 1024;
+    if (installedKilobytes > (uint64_t)INT32_MAX)
+        fail("the files together are too large for the installation's size in KB");
 
     for (size_t i = 0; i < files.size(); ++i)
         writeFile(options.outputDirectory + "/" + options.base + "-" + std::to_string(i) + ".S",
                   assemblerSource(options, blobPath, i, files[i]));
     writeFile(options.outputDirectory + "/" + options.base + ".cpp",
-              tableSource(options, entries, files));
+              tableSource(options, entries, files, (int32_t)installedKilobytes));
     if (options.index) {
         std::string text;
         for (size_t i = 0; i < entries.size(); ++i) {

@@ -51,6 +51,50 @@ TEST(UninstallPaths, InstalledPathUsesBackslashesAndFitsOrIsRefused)
     EXPECT_EQ(buildInstalledFilePath(path, sizeof path, "", "x.exe"), 0);
 }
 
+// The installation's folder and whether it may go: a root stays a root ("C:" alone names the
+// drive's current folder), and no relative form is ever a folder to remove.
+TEST(UninstallPaths, InstallationFolderRootsAndRelativeForms)
+{
+    struct {
+        const char *path, *folder;
+        int removable;
+    } cases[] = {
+        {"C:\\Program Files\\Velmorant\\qxuninst.exe", "C:\\Program Files\\Velmorant", 1},
+        {"C:\\qxuninst.exe", "C:\\", 0},
+        {"\\\\server\\share\\qxuninst.exe", "\\\\server\\share", 0},
+        {"\\\\server\\share\\V\\qxuninst.exe", "\\\\server\\share\\V", 1},
+        {"\\Velmorant\\qxuninst.exe", "", 0},
+        {".\\Velmorant\\qxuninst.exe", "", 0},
+        {"C:Velmorant\\qxuninst.exe", "", 0},
+        {"qxuninst.exe", "", 0},
+    };
+    for (const auto &c : cases) {
+        char folder[64] = "x";
+        EXPECT_EQ(installationFolderOfPath(folder, sizeof folder, c.path), c.folder[0] != '\0')
+            << c.path;
+        EXPECT_STREQ(folder, c.folder) << c.path;
+        EXPECT_EQ(isRemovableFolder(folder), c.removable) << c.path;
+    }
+    for (const char *relative : {"\\Velmorant", ".\\Velmorant", "C:", "C:\\", "C:Velmorant", ""})
+        EXPECT_EQ(isRemovableFolder(relative), 0) << relative;
+    char folder[3];
+    EXPECT_EQ(installationFolderOfPath(folder, sizeof folder, "C:\\q.exe"), 0);  // "C:\\" needs 4
+    EXPECT_STREQ(folder, "");
+}
+
+// The uninstall command as this build writes it (quoted) and as earlier ones did.
+TEST(UninstallPaths, CommandProgramPath)
+{
+    char path[40];
+    ASSERT_EQ(commandProgramPath(path, sizeof path, "\"C:\\Program Files\\V\\qxuninst.exe\""), 1);
+    EXPECT_STREQ(path, "C:\\Program Files\\V\\qxuninst.exe");
+    ASSERT_EQ(commandProgramPath(path, sizeof path, "C:\\Program Files\\V\\qxuninst.exe"), 1);
+    EXPECT_STREQ(path, "C:\\Program Files\\V\\qxuninst.exe");
+    EXPECT_EQ(commandProgramPath(path, sizeof path, "\"C:\\V\\qxuninst.exe"), 0);  // unclosed
+    EXPECT_EQ(commandProgramPath(path, 10, "\"C:\\V\\qxuninst.exe\""), 0);
+    EXPECT_STREQ(path, "");
+}
+
 TEST(UninstallPaths, FoldersAndComponents)
 {
     char folder[32];

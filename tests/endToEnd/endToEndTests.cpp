@@ -73,7 +73,7 @@ void expectInstalledIn(const std::string &folder)
     }
     EXPECT_EQ(machineRegistryText(uninstallKey, "DisplayName"), "Velmorant");
     EXPECT_EQ(machineRegistryText(uninstallKey, "DisplayVersion"), VELMORANT_VERSION);
-    EXPECT_EQ(machineRegistryText(uninstallKey, "UninstallString"), folder + "\\qxuninst.exe");
+    EXPECT_EQ(machineRegistryText(uninstallKey, "UninstallString"), "\"" + folder + "\\qxuninst.exe\"");
     EXPECT_EQ(iniText("velmorant.ini", "Options", "dataDir"), folder);
 }
 

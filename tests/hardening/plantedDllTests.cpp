@@ -1,48 +1,24 @@
 // DLLs placed beside a program (as in a downloads folder) are not loaded once the search is
 // restricted; without the restriction they are, which shows the tests can fail.
-//
-// Wine normally takes its builtin copy of a system DLL whatever lies beside the program. A
-// per-program override "native,builtin" makes it look for a native copy first, along the
-// search path, as Windows does for a DLL that is not a known system DLL.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "support/plantedDlls.h"
 #include "support/processRun.h"
 #include "support/testPaths.h"
 #include "support/windowDriver.h"
 
 namespace {
 
-const char marks[] = "C:\\velmorant-tests\\marks";
-
 // The system names a program may load late by their bare names.
 const std::vector<std::string> systemNames = {"shfolder.dll", "version.dll", "uxtheme.dll",
                                               "dwmapi.dll", "cryptbase.dll"};
-// The same for a whole run but version.dll: Wine's own user32.dll imports it, so with native
-// copies preferred the loader takes the planted one while the process starts, before any
-// code of the program runs (on Windows user32 is a known system DLL without that import).
-const std::vector<std::string> wholeRunNames = {"shfolder.dll", "uxtheme.dll", "dwmapi.dll",
-                                                "cryptbase.dll"};
-
-void preferNativeCopies(const std::string &exeName, const std::vector<std::string> &dlls)
-{
-    std::string key = "Software\\Wine\\AppDefaults\\" + exeName + "\\DllOverrides";
-    HKEY handle;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, NULL, 0, KEY_ALL_ACCESS, NULL,
-                              &handle, NULL),
-              ERROR_SUCCESS);
-    for (const std::string &dll : dlls) {
-        std::string name = dll.substr(0, dll.size() - 4);  // without ".dll"
-        RegSetValueExA(handle, name.c_str(), 0, REG_SZ, (const BYTE *)"native,builtin", 15);
-    }
-    RegCloseKey(handle);
-}
 
 bool marked(const std::string &dllName)
 {
-    return fileExists(std::string(marks) + "\\" + dllName + ".loaded");
+    return !loadedPlants({dllName}).empty();
 }
 
 // A downloads folder holding the program exeFile (a file of the build tree) as exeName and
@@ -50,12 +26,10 @@ bool marked(const std::string &dllName)
 std::string downloadsWith(const std::string &exeFile, const std::string &exeName,
                           const std::vector<std::string> &dlls)
 {
-    removeTree(marks);
+    clearPlantMarks();
     std::string folder = scratchFolder("downloads");
     EXPECT_TRUE(CopyFileA(buildFile(exeFile).c_str(), (folder + "\\" + exeName).c_str(), FALSE));
-    for (const std::string &dll : dlls)
-        EXPECT_TRUE(CopyFileA(buildFile("tests/hardening/planted.dll").c_str(),
-                              (folder + "\\" + dll).c_str(), FALSE));
+    EXPECT_TRUE(plantDlls(folder, dlls));
     return folder;
 }
 
@@ -76,7 +50,7 @@ bool probeLoads(const std::string &dllName, bool restricted)
 // answered as a user would; returns the DLLs that left their mark.
 std::vector<std::string> wholeRunLoads(const std::string &exeFile)
 {
-    std::string folder = downloadsWith(exeFile, "setup.exe", wholeRunNames);
+    std::string folder = downloadsWith(exeFile, "setup.exe", wholeRunDllNames);
     ProcessRun run;
     EXPECT_TRUE(run.start("\"" + folder + "\\setup.exe\"", folder.c_str()));
     HWND agreement = waitForWindow("END USER LICENSE AGREEMENT", 30000, run.processId());
@@ -87,11 +61,7 @@ std::vector<std::string> wholeRunLoads(const std::string &exeFile)
     SeenBox done = answerBox("Installation Successful", IDNO, 60000, run.processId());
     EXPECT_FALSE(done.title.empty()) << "the run did not reach its end";
     EXPECT_EQ(run.wait(), 0);
-    std::vector<std::string> loaded;
-    for (const std::string &dll : wholeRunNames)
-        if (marked(dll))
-            loaded.push_back(dll);
-    return loaded;
+    return loadedPlants(wholeRunDllNames);
 }
 
 }  // namespace
@@ -118,14 +88,14 @@ TEST(PlantedDll, SystemNamesLoadedWithoutTheRestrictionNotWithIt)
 // The setup program itself, run from a folder full of planted system DLLs: none is loaded.
 TEST(PlantedDll, WholeRunLoadsNone)
 {
-    preferNativeCopies("setup.exe", wholeRunNames);
+    preferNativeCopies("setup.exe", wholeRunDllNames);
     EXPECT_EQ(wholeRunLoads("setup.exe"), std::vector<std::string>());
 }
 
 // The same run without the restriction: what it loads shows that the run above could fail.
 TEST(PlantedDll, WholeRunWithoutTheRestrictionLoadsSome)
 {
-    preferNativeCopies("setup.exe", wholeRunNames);
+    preferNativeCopies("setup.exe", wholeRunDllNames);
     std::vector<std::string> loaded = wholeRunLoads("tests/hardening/setupUnprotected.exe");
     EXPECT_FALSE(loaded.empty());
     ::testing::Test::RecordProperty("loaded", ::testing::PrintToString(loaded));

@@ -1,6 +1,7 @@
 #!/bin/bash
 # The layers, one way: core <- platform <- parts (payload, ui, system) <- the two programs
-# (setup, uninstall); the product's own program beside them uses the core and the platform. Checks the source tree's includes and which files name the program's
+# (setup, uninstall); the product's own program beside them uses the core and the platform.
+# Checks the source tree's includes and which files name the program's
 # settings record and payload table. Prints each breach; exits 1 when there is one.
 set -u
 root=${1:-$(cd "$(dirname "$0")/../.." && pwd)}

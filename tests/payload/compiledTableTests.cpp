@@ -25,6 +25,7 @@ TEST(CompiledTable, ChunksInflateToTheProductFiles)
         {"qxuninst.exe", 1091219033, buildFile("uninstall/qxuninst.exe")},
     };
     int32_t total = 0;
+    size_t bytes = 0;
     for (int32_t i = 0; i < table.fileCount; ++i) {
         SCOPED_TRACE(expected[i].name);
         EXPECT_STREQ(table.fileNames[i], expected[i].name);
@@ -49,6 +50,9 @@ TEST(CompiledTable, ChunksInflateToTheProductFiles)
         std::string original = readFile(expected[i].source);
         ASSERT_FALSE(original.empty()) << expected[i].source;
         EXPECT_TRUE(joined == original);
+        bytes += original.size();
     }
     EXPECT_GE(total, 1);
+    // The size the uninstall entry states: the files' bytes in KB, rounded up.
+    EXPECT_EQ((size_t)table.installedKilobytes, (bytes + 1023) / 1024);
 }

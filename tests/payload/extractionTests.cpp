@@ -209,7 +209,7 @@ TEST_F(Extraction, DamagedChunkWritesNoGarbage)
         const unsigned char *const *chunkData[] = {chunks.data()};
         const int32_t *chunkSizes[] = {sizes.data()};
         PayloadTable damaged = {1, chunkData, chunkSizes, good.fileNames, good.chunkCounts,
-                                good.fileTimes};
+                                good.fileTimes, good.installedKilobytes};
         EXPECT_EQ(extractPayloadTable(damaged, NULL, NULL), EXTRACT_CANNOT_WRITE);
         std::string content = readFile(at("velmorant.exe"));
         EXPECT_EQ(content.size(), 30000u * damage.chunk);
@@ -219,7 +219,7 @@ TEST_F(Extraction, DamagedChunkWritesNoGarbage)
 
 TEST_F(Extraction, EmptyTableNeedsNoDivision)
 {
-    PayloadTable empty = {0, NULL, NULL, NULL, NULL, NULL};
+    PayloadTable empty = {0, NULL, NULL, NULL, NULL, NULL, 0};
     EXPECT_EQ(extractPayloadTable(empty, NULL, recordProgress), EXTRACT_SUCCESS);
     std::vector<Call> expected = {{"", 100}, {"Done", 100}};
     EXPECT_EQ(calls, expected);
@@ -236,7 +236,7 @@ TEST_F(Extraction, DestinationThatWouldNotFitIsRefused)
         const char *names[] = {name.c_str()};
         const PayloadTable &good = sixOneOneTable;
         PayloadTable table = {1, good.chunkData + 1, good.chunkSizes + 1, names,
-                              good.chunkCounts + 1, good.fileTimes + 1};
+                              good.chunkCounts + 1, good.fileTimes + 1, 0};
         EXPECT_EQ(extractPayloadTable(table, NULL, NULL), EXTRACT_CANNOT_CREATE);
     }
     WIN32_FIND_DATAA found;

@@ -119,7 +119,7 @@ TEST(DefaultSettings, WholeRunAnsweredNo)
 
     EXPECT_EQ(machineRegistryText(uninstallKey, "DisplayName"), "Velmorant");
     EXPECT_EQ(machineRegistryText(uninstallKey, "UninstallString"),
-              "C:\\Program Files\\Velmorant\\qxuninst.exe");
+              "\"C:\\Program Files\\Velmorant\\qxuninst.exe\"");
     EXPECT_EQ(iniText("velmorant.ini", "Options", "dataDir"), "C:\\Program Files\\Velmorant");
 }
 

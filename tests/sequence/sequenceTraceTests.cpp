@@ -234,9 +234,14 @@ TEST_F(Trace, NtFamilyWholeRun)
         "winexec:\"" + folder + "\\velmorant.exe\" show 5",
     };
     EXPECT_EQ(run(), expected);
-    EXPECT_EQ(machineRegistryText("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velmorant",
-                                  "UninstallString"),
-              folder + "\\qxuninst.exe");
+    const char *entry = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velmorant";
+    EXPECT_EQ(machineRegistryText(entry, "UninstallString"), "\"" + folder + "\\qxuninst.exe\"");
+    EXPECT_EQ(machineRegistryText(entry, "DisplayIcon"), "\"" + folder + "\\velmorant.exe\",0");
+    EXPECT_EQ(machineRegistryText(entry, "InstallLocation"), folder);
+    EXPECT_GT(payloadTable.installedKilobytes, 0);
+    EXPECT_EQ(machineRegistryNumber(entry, "EstimatedSize"), payloadTable.installedKilobytes);
+    EXPECT_EQ(machineRegistryNumber(entry, "NoModify"), 1);
+    EXPECT_EQ(machineRegistryNumber(entry, "NoRepair"), 1);
     EXPECT_EQ(script.texts["Installation Successful"], doneText);
 }
 

@@ -107,6 +107,16 @@ std::string machineRegistryText(const char *key, const char *value)
     return text;
 }
 
+long long machineRegistryNumber(const char *key, const char *value)
+{
+    DWORD number = 0;
+    DWORD size = sizeof number;
+    if (RegGetValueA(HKEY_LOCAL_MACHINE, key, value, RRF_RT_REG_DWORD, NULL, &number, &size) !=
+        ERROR_SUCCESS)
+        return -1;
+    return number;
+}
+
 std::string iniText(const char *file, const char *section, const char *key)
 {
     char text[2048];

@@ -18,6 +18,8 @@ bool writeFile(const std::string &path, const std::string &content);
 void removeTree(const std::string &path);
 // A registry value of HKEY_LOCAL_MACHINE (REG_SZ); "<missing>" when absent.
 std::string machineRegistryText(const char *key, const char *value);
+// A REG_DWORD value of HKEY_LOCAL_MACHINE; -1 when absent or of another type.
+long long machineRegistryNumber(const char *key, const char *value);
 // An INI value of a file in the Windows folder; "<missing>" when absent.
 std::string iniText(const char *file, const char *section, const char *key);
 std::string windowsFolder();

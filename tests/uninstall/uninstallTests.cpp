@@ -12,10 +12,12 @@
 #include <map>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/expectedTexts.h"
 #include "support/folderDialogDriver.h"
+#include "support/plantedDlls.h"
 #include "support/processRun.h"
 #include "support/testPaths.h"
 #include "support/windowDriver.h"
@@ -69,8 +71,9 @@ Link readLink(const std::string &path)
 }
 
 // A whole setup run accepting everything; parent/application NULL keep the proposed folder.
+// existingFolder: the chosen folder exists, which the setup program asks about.
 void install(const char *program, const char *parent = NULL, const char *application = NULL,
-             int startupAnswer = 0)
+             int startupAnswer = 0, bool existingFolder = false)
 {
     ProcessRun run;
     ASSERT_TRUE(run.start("\"" + buildFile(program) + "\""));
@@ -78,6 +81,8 @@ void install(const char *program, const char *parent = NULL, const char *applica
     ASSERT_NE(agreement, (HWND)NULL);
     pressButton(agreement, IDOK);
     ASSERT_NE(chooseFolderInDialog(run.processId(), parent, application).dialog, (HWND)NULL);
+    if (existingFolder)
+        answerBox("Write Data to Existing Folder?", IDYES, 30000, run.processId());
     answerBox("Close Running Copies First!", IDOK, 30000, run.processId());
     if (startupAnswer != 0)
         answerBox("Add To Startup Group", startupAnswer, 60000, run.processId());
@@ -113,17 +118,14 @@ struct Uninstall {
     long exitCode = -2;
 };
 
-// Starts the uninstaller as the "Uninstall" shortcut names it, answers its question and its
-// boxes; finalTitle is the title of the closing message expected.
-Uninstall runUninstaller(int answer, const char *finalTitle = "Uninstall Complete")
+// Starts the uninstaller with the command line in folder, answers its question and its boxes;
+// finalTitle is the title of the closing message expected.
+Uninstall runUninstallCommand(const std::string &command, const char *folder, int answer,
+                              const char *finalTitle = "Uninstall Complete")
 {
     Uninstall seen;
-    Link link = readLink(groupFolder() + "\\Uninstall.lnk");
-    EXPECT_NE(link.target, "");
-    if (link.target.empty())
-        return seen;
     ProcessRun run;
-    EXPECT_TRUE(run.start("\"" + link.target + "\"", link.folder.c_str()));
+    EXPECT_TRUE(run.start(command, folder)) << command;
     seen.confirmation = answerFilledBox("Uninstall Velmorant", answer, 30000, run.processId());
     if (answer == IDYES) {
         seen.closing = answerFilledBox("Closing Running Copies", IDOK, 30000, run.processId());
@@ -131,6 +133,16 @@ Uninstall runUninstaller(int answer, const char *finalTitle = "Uninstall Complet
     }
     seen.exitCode = run.wait();
     return seen;
+}
+
+// The same, started as the "Uninstall" shortcut names it.
+Uninstall runUninstaller(int answer, const char *finalTitle = "Uninstall Complete")
+{
+    Link link = readLink(groupFolder() + "\\Uninstall.lnk");
+    EXPECT_NE(link.target, "");
+    if (link.target.empty())
+        return Uninstall();
+    return runUninstallCommand("\"" + link.target + "\"", link.folder.c_str(), answer, finalTitle);
 }
 
 bool waitUntilGone(const std::string &path, int timeoutMs = 20000)
@@ -226,6 +238,52 @@ std::vector<std::string> restartLines(const std::string &text)
     return lines;
 }
 
+std::string temporaryFolder()
+{
+    char path[MAX_PATH] = "";
+    GetTempPathA(sizeof path, path);
+    return path;
+}
+
+// The helper's copy and its folder, which the final message names as left for the restart:
+// exactly what is scheduled, and the copy alone in a folder of its own in the temporary folder.
+std::vector<std::string> expectCopyLeftForRestart(const std::string &finalText)
+{
+    std::vector<std::string> restart = restartLines(finalText);
+    std::vector<std::string> pending = pendingRemovals();
+    EXPECT_EQ(restart.size(), 2u) << finalText;
+    EXPECT_EQ(pending.size(), restart.size());
+    for (size_t i = 0; i < pending.size() && i < restart.size(); ++i)
+        EXPECT_EQ(lower(pending[i]), lower(restart[i]));
+    if (restart.size() == 2) {
+        EXPECT_EQ(lower(restart[0]), lower(restart[1] + "\\qxuninst.exe"));
+        EXPECT_EQ(lower(restart[1].substr(0, restart[1].rfind('\\') + 1)), lower(temporaryFolder()));
+        std::map<std::string, long long> copyFolder;
+        listTree(restart[1], copyFolder);
+        EXPECT_EQ(copyFolder.size(), 1u);
+        EXPECT_TRUE(fileExists(restart[0]));
+    }
+    return restart;
+}
+
+// Nothing added but the allowed paths (in lower case), nothing changed or removed.
+void expectTreeAsBefore(const std::map<std::string, long long> &before,
+                        const std::map<std::string, long long> &after,
+                        const std::set<std::string> &allowed)
+{
+    for (const auto &entry : after) {
+        auto old = before.find(entry.first);
+        if (allowed.count(lower(entry.first)))
+            continue;
+        EXPECT_TRUE(old != before.end()) << "added: " << entry.first;
+        if (old != before.end() && entry.second >= 0) {
+            EXPECT_EQ(old->second, entry.second) << "changed: " << entry.first;
+        }
+    }
+    for (const auto &entry : before)
+        EXPECT_TRUE(after.count(entry.first)) << "removed: " << entry.first;
+}
+
 void expectProductGone(const std::string &folder)
 {
     for (const char *name : {"velmorant.exe", "velmorant.exe.manifest"})
@@ -297,29 +355,15 @@ TEST(Uninstall, RoundTripLeavesThePrefixAsBefore)
     EXPECT_EQ(seen.final.text.substr(0, strlen(removedText) + strlen(restartHeading)),
               std::string(removedText) + restartHeading)
         << seen.final.text;
-    std::vector<std::string> restart = restartLines(seen.final.text);
-    ASSERT_EQ(restart.size(), 1u) << seen.final.text;
-    // What the message names is really scheduled, and nothing else of the run is.
-    std::vector<std::string> pending = pendingRemovals();
-    ASSERT_EQ(pending.size(), 1u);
-    EXPECT_EQ(lower(pending[0]), lower(restart[0]));
-    EXPECT_TRUE(fileExists(restart[0]));
+    std::vector<std::string> restart = expectCopyLeftForRestart(seen.final.text);
     EXPECT_TRUE(waitUntilGone(defaultFolder));
     expectProductGone(defaultFolder);
 
     listTree("C:", after);
-    std::set<std::string> allowed = {lower(windowsFolder() + "\\velmorant.ini"), lower(restart[0])};
-    for (const auto &entry : after) {
-        auto old = before.find(entry.first);
-        if (allowed.count(lower(entry.first)))
-            continue;
-        EXPECT_TRUE(old != before.end()) << "added: " << entry.first;
-        if (old != before.end() && entry.second >= 0) {
-            EXPECT_EQ(old->second, entry.second) << "changed: " << entry.first;
-        }
-    }
-    for (const auto &entry : before)
-        EXPECT_TRUE(after.count(entry.first)) << "removed: " << entry.first;
+    std::set<std::string> allowed = {lower(windowsFolder() + "\\velmorant.ini")};
+    for (const std::string &item : restart)
+        allowed.insert(lower(item));
+    expectTreeAsBefore(before, after, allowed);
     EXPECT_EQ(machineRegistryText(uninstallKey, "DisplayName"), "<missing>");
     EXPECT_EQ(iniText("velmorant.ini", "Options", "dataDir"), defaultFolder);
 }
@@ -336,7 +380,7 @@ TEST(Uninstall, NoChangesNothing)
     listTree("C:", after);
     EXPECT_EQ(after, before);
     EXPECT_EQ(machineRegistryText(uninstallKey, "UninstallString"),
-              std::string(defaultFolder) + "\\qxuninst.exe");
+              "\"" + std::string(defaultFolder) + "\\qxuninst.exe\"");
     EXPECT_TRUE(pendingRemovals().empty());
 }
 
@@ -463,4 +507,119 @@ TEST(Uninstall, ServiceIsStoppedAndDeleted)
     CloseServiceHandle(manager);
     EXPECT_FALSE(fileExists(std::string(defaultFolder) + "\\velmorantsvc.exe"));
     expectProductGone(defaultFolder);
+}
+
+// The entry as the list of installed programs shows and runs it. Its command, started as a
+// command line from the system folder with a program planted at C:\Program.exe, runs the
+// uninstaller, never the plant. In that whole run no DLL planted in the data folder (beside the
+// uninstaller and the product's program) or in the temporary folder is loaded; the program
+// running from the installation is closed, and a stranger's window whose title begins with the
+// product's name is not even asked.
+TEST(Uninstall, EntryRunAsListedClosesOnlyTheProgramAndLoadsNoPlant)
+{
+    install("setup.exe");
+    const std::string folder = defaultFolder;
+    std::string command = machineRegistryText(uninstallKey, "UninstallString");
+    EXPECT_EQ(command, "\"" + folder + "\\qxuninst.exe\"");
+    EXPECT_EQ(machineRegistryText(uninstallKey, "DisplayIcon"), "\"" + folder + "\\velmorant.exe\",0");
+    EXPECT_EQ(machineRegistryText(uninstallKey, "InstallLocation"), folder);
+    long long bytes = 0;
+    for (const char *name : {"velmorant.exe", "velmorant.exe.manifest", "qxuninst.exe"})
+        bytes += (long long)readFile(folder + "\\" + name).size();
+    EXPECT_EQ(machineRegistryNumber(uninstallKey, "EstimatedSize"), (bytes + 1023) / 1024);
+    EXPECT_EQ(machineRegistryNumber(uninstallKey, "NoModify"), 1);
+    EXPECT_EQ(machineRegistryNumber(uninstallKey, "NoRepair"), 1);
+    std::string listed = scratchFolder("listed") + "\\list.txt";
+    ProcessRun list;
+    ASSERT_TRUE(list.start("cmd.exe /c uninstaller.exe --list > \"" + listed + "\""));
+    EXPECT_EQ(list.wait(), 0);
+    EXPECT_NE(readFile(listed).find("|||Velmorant"), std::string::npos) << readFile(listed);
+
+    ASSERT_TRUE(CopyFileA(buildFile("tests/sequence/recorder.exe").c_str(), "C:\\Program.exe", FALSE));
+    clearPlantMarks();
+    ASSERT_TRUE(plantDlls(folder, wholeRunDllNames));
+    ASSERT_TRUE(plantDlls(temporaryFolder(), wholeRunDllNames));
+    for (const char *program : {"qxuninst.exe", "velmorant.exe"})
+        preferNativeCopies(program, wholeRunDllNames);
+    ASSERT_TRUE(writeFile(folder + "\\my notes.txt", "mine"));
+
+    // The product as the setup program's last question starts it, in the data folder.
+    ProcessRun product;
+    ASSERT_TRUE(product.start("\"" + folder + "\\velmorant.exe\"", folder.c_str()));
+    ASSERT_NE(waitForWindow(("Velmorant - " + folder).c_str(), 30000, product.processId()),
+              (HWND)NULL);
+    std::string log = scratchFolder("stranger") + "\\requests.log";
+    ProcessRun stranger;
+    ASSERT_TRUE(stranger.start("\"" + buildFile("tests/system/titledWindows.exe") + "\" \"" + log +
+                               "\" \"Velmorant notes.txt - Notepad\""));
+    for (int waited = 0; readFile(log) != "ready\n"; waited += 50) {
+        ASSERT_LT(waited, 30000) << "the stranger's window did not come up";
+        Sleep(50);
+    }
+
+    Uninstall seen = runUninstallCommand(command, systemFolder().c_str(), IDYES);
+    EXPECT_EQ(seen.exitCode, 0) << seen.final.text;
+    EXPECT_EQ(product.wait(0), 0) << "the installed program was not closed";
+    EXPECT_TRUE(stranger.running());
+    EXPECT_EQ(readFile(log), "ready\n") << "the stranger's window was asked";
+    EXPECT_EQ(readFile("C:\\velmorant-tests\\calls.log"), "") << "the plant was started";
+    EXPECT_EQ(loadedPlants(wholeRunDllNames), std::vector<std::string>());
+    expectProductGone(folder);
+    EXPECT_EQ(readFile(folder + "\\my notes.txt"), "mine");
+    EXPECT_EQ(iniText("velmorant.ini", "Options", "dataDir"), folder);
+}
+
+// A data folder at a drive's root: the payload goes, and nothing else of the drive, the
+// temporary folder included, is touched. "C:" alone would name drive C:'s current folder.
+TEST(Uninstall, RootFolderLeavesTheRestOfTheDrive)
+{
+    std::map<std::string, long long> before, after;
+    listTree("C:", before);
+    install("setup.exe", "C:\\", "", 0, true);
+    ASSERT_TRUE(fileExists("C:\\velmorant.exe"));
+    Uninstall seen = runUninstaller(IDYES);
+    EXPECT_EQ(seen.confirmation.text, confirmationText("C:\\"));
+    std::string expectedStart = std::string(removedText) +
+                                "\r\n\r\nThe folder C:\\ was kept because it holds files that "
+                                "were not installed with Velmorant.";
+    EXPECT_EQ(seen.final.text.substr(0, expectedStart.size()), expectedStart) << seen.final.text;
+    EXPECT_EQ(seen.exitCode, 0);
+    std::vector<std::string> restart = expectCopyLeftForRestart(seen.final.text);
+    EXPECT_TRUE(waitUntilGone("C:\\qxuninst.exe"));
+    Sleep(500);  // the helper's last steps
+
+    listTree("C:", after);
+    std::set<std::string> allowed = {lower(windowsFolder() + "\\velmorant.ini")};
+    for (const std::string &item : restart)
+        allowed.insert(lower(item));
+    expectTreeAsBefore(before, after, allowed);
+}
+
+// Files in nested folders go with the folders they emptied, up to the data folder; a folder
+// that holds a file of the user's stays. A file still held for a moment after the removal
+// begins, as by a program just asked to close, is removed by a later attempt.
+TEST(Uninstall, NestedFoldersGoWhenEmptiedAndAHeldFileIsRetried)
+{
+    install("tests/uninstall/setupNested.exe");
+    const std::string folder = defaultFolder;
+    ASSERT_TRUE(fileExists(folder + "\\help\\guide\\intro.txt"));
+    ASSERT_TRUE(writeFile(folder + "\\samples\\mine.txt", "mine"));
+    // Held without sharing its deletion until the file removed before it is gone.
+    std::string held = folder + "\\help\\readme.txt";
+    HANDLE file = CreateFileA(held.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0,
+                              NULL);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    std::thread letGo([&] {
+        waitUntilGone(folder + "\\help\\guide\\intro.txt", 90000);
+        Sleep(200);
+        CloseHandle(file);
+    });
+    Uninstall seen = runUninstaller(IDYES);
+    letGo.join();
+    EXPECT_EQ(seen.exitCode, 0) << seen.final.text;
+    EXPECT_FALSE(fileExists(held));
+    EXPECT_FALSE(folderExists(folder + "\\help"));
+    EXPECT_FALSE(folderExists(folder + "\\samples\\sets"));
+    EXPECT_EQ(readFile(folder + "\\samples\\mine.txt"), "mine");
+    expectProductGone(folder);
 }
