@@ -138,8 +138,8 @@ int acceptFolder(HWND dialog, FolderChoice *choice)
     char lookup[TEXT_BUFFER_SIZE];
     copyText(lookup, sizeof lookup, dataFolder);
     dropTrailingSeparators(lookup);
-    struct _stat64 found;
-    if (_stat64(lookup, &found) != 0) {
+    struct _stat found;
+    if (_stat(lookup, &found) != 0) {
         if (_mkdir(lookup) != 0) {
             showFolderMessage(dialog, FOLDER_MESSAGE_CANNOT_CREATE);
             return 0;
