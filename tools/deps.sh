@@ -19,6 +19,20 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
+# The Japanese locale: under it Wine runs programs with the double-byte ANSI code page 932,
+# which one whole-run test needs (without it Wine falls back to code page 1252).
+if ! locale -a 2>/dev/null | grep -qix 'ja_JP\.utf-\?8'; then
+  if [ "$(dpkg-query -W -f='${Status}' locales 2>/dev/null)" != "install ok installed" ]; then
+    $sudo apt-get -o DPkg::Lock::Timeout=900 update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get -o DPkg::Lock::Timeout=900 install -y -qq \
+      --no-install-recommends locales >/dev/null
+  fi
+  $sudo sed -i 's/^# *\(ja_JP\.UTF-8 UTF-8\)$/\1/' /etc/locale.gen
+  grep -qx 'ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' | $sudo tee -a /etc/locale.gen >/dev/null
+  $sudo locale-gen >/dev/null
+  echo "deps: generated the locale ja_JP.UTF-8"
+fi
+
 # zlib's own source, from Debian's source packages: the programs build their inflate from it,
 # small (-Os, no gzip support they never use) instead of the mingw library built for speed.
 root=$(cd "$(dirname "$0")/.." && pwd)
