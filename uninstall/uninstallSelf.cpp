@@ -122,8 +122,9 @@ int finishSelfRemoval(const char *arguments)
     char uninstaller[TEXT_BUFFER_SIZE];
     char folder[TEXT_BUFFER_SIZE];
     char eventName[64];
-    if (!parseFinishArguments(arguments, &processId, uninstaller, sizeof uninstaller) ||
-        !folderOfPath(folder, sizeof folder, uninstaller) ||
+    const LeadBytes &lead = ansiLeadBytes();
+    if (!parseFinishArguments(arguments, &processId, uninstaller, sizeof uninstaller, lead) ||
+        !folderOfPath(folder, sizeof folder, uninstaller, lead) ||
         !buildHandOverEventName(eventName, sizeof eventName, processId))
         return 1;
 
