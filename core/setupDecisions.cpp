@@ -4,9 +4,27 @@
 
 #include <string.h>
 
-int buildDriveRoot(char *root, size_t size, const char *folder, int currentDrive)
+int buildDriveRoot(char *root, size_t size, const char *folder, int currentDrive,
+                   const LeadBytes &lead)
 {
-    if (folder[0] != '\0' && folder[1] == ':') {
+    if (isPathSeparator(folder[0]) && isPathSeparator(folder[1])) {
+        // "\\server\share": up to the separator after the share, or the end.
+        const char *end = folder + 2;
+        for (int separators = 0; *end != '\0'; end += characterLength(end, lead))
+            if (isPathSeparator(*end) && ++separators == 2)
+                break;
+        size_t length = (size_t)(end - folder);
+        if (length + 2 > size) {
+            if (size > 0)
+                root[0] = '\0';
+            return 0;
+        }
+        memcpy(root, folder, length);
+        root[length] = '\\';
+        root[length + 1] = '\0';
+        return 1;
+    }
+    if (folder[0] != '\0' && characterLength(folder, lead) == 1 && folder[1] == ':') {
         char first[4] = {0, 0, 0, 0};
         strncpy(first, folder, 3);  // "C:\" or the shorter "C:"
         return copyText(root, size, first);

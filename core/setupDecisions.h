@@ -5,10 +5,13 @@
 #include <stddef.h>
 #include <stdint.h>
 
-// The root whose free space is measured: the folder's first three characters, or, when its
-// second character is not a colon (a network path), the current drive as "X:/" with
-// drive 1 = A. Returns 1 when the root fit the buffer.
-int buildDriveRoot(char *root, size_t size, const char *folder, int currentDrive);
+#include "pathText.h"
+
+// The root whose free space is measured: the folder's first three characters ("C:\"); for a
+// network folder "\\server\share\" (a root that cannot be read skips the check); otherwise
+// the current drive as "X:/" with drive 1 = A. Returns 1 when the root fit the buffer.
+int buildDriveRoot(char *root, size_t size, const char *folder, int currentDrive,
+                   const LeadBytes &lead);
 
 // Free-space check in unsigned 32-bit arithmetic, as the disk query reports it.
 // Returns 1 when the drive has room; a drive reporting zero bytes per cluster has

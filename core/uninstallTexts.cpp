@@ -9,27 +9,13 @@
 
 namespace {
 
-const char *lastSeparator(const char *path)
+const char *lastSeparator(const char *path, const LeadBytes &lead)
 {
     const char *last = NULL;
-    for (const char *p = path; *p != '\0'; ++p)
+    for (const char *p = path; *p != '\0'; p += characterLength(p, lead))
         if (isPathSeparator(*p))
             last = p;
     return last;
-}
-
-char folded(char c)
-{
-    return c == '/' ? '\\' : lowerAscii(c);
-}
-
-// Length of path without the separators at its end.
-size_t trimmedLength(const char *path)
-{
-    size_t length = strlen(path);
-    while (length > 0 && isPathSeparator(path[length - 1]))
-        length--;
-    return length;
 }
 
 void clear(char *buffer, size_t size)
@@ -42,9 +28,9 @@ const char finishFlag[] = "/finish ";
 
 }  // namespace
 
-int folderOfPath(char *folder, size_t size, const char *path)
+int folderOfPath(char *folder, size_t size, const char *path, const LeadBytes &lead)
 {
-    const char *last = lastSeparator(path);
+    const char *last = lastSeparator(path, lead);
     if (last == NULL || (size_t)(last - path) >= size) {
         clear(folder, size);
         return 0;
@@ -54,37 +40,26 @@ int folderOfPath(char *folder, size_t size, const char *path)
     return 1;
 }
 
-const char *fileNameOfPath(const char *path)
+const char *fileNameOfPath(const char *path, const LeadBytes &lead)
 {
-    const char *last = lastSeparator(path);
+    const char *last = lastSeparator(path, lead);
     return last != NULL ? last + 1 : path;
 }
 
-int cutLastComponent(char *path)
+int cutLastComponent(char *path, const LeadBytes &lead)
 {
-    const char *last = lastSeparator(path);
+    const char *last = lastSeparator(path, lead);
     if (last == NULL)
         return 0;
     path[last - path] = '\0';
     return 1;
 }
 
-int sameFolder(const char *a, const char *b)
-{
-    size_t length = trimmedLength(a);
-    if (length == 0 || length != trimmedLength(b))
-        return 0;
-    for (size_t i = 0; i < length; ++i)
-        if (folded(a[i]) != folded(b[i]))
-            return 0;
-    return 1;
-}
-
-int installationFolderOfPath(char *folder, size_t size, const char *path)
+int installationFolderOfPath(char *folder, size_t size, const char *path, const LeadBytes &lead)
 {
     int full = (path[0] != '\0' && path[1] == ':' && isPathSeparator(path[2])) ||
                (isPathSeparator(path[0]) && isPathSeparator(path[1]));
-    if (!full || !folderOfPath(folder, size, path)) {
+    if (!full || !folderOfPath(folder, size, path, lead)) {
         clear(folder, size);
         return 0;
     }
@@ -95,16 +70,16 @@ int installationFolderOfPath(char *folder, size_t size, const char *path)
     return 1;
 }
 
-int isRemovableFolder(const char *folder)
+int isRemovableFolder(const char *folder, const LeadBytes &lead)
 {
-    size_t length = trimmedLength(folder);
+    size_t length = trimmedPathLength(folder, lead);
     if (length > 3 && folder[1] == ':' && isPathSeparator(folder[2]))
         return 1;
     if (length < 2 || !isPathSeparator(folder[0]) || !isPathSeparator(folder[1]))
         return 0;
     // "\\server\share" is the root of the share; a folder below it has one more separator.
     int separators = 0;
-    for (size_t i = 2; i < length; ++i)
+    for (size_t i = 2; i < length; i += characterLength(folder + i, lead))
         if (isPathSeparator(folder[i]))
             separators++;
     return separators >= 2;
@@ -125,7 +100,7 @@ int commandProgramPath(char *path, size_t size, const char *command)
     return 1;
 }
 
-int isRemovableStoredName(const char *storedName)
+int isRemovableStoredName(const char *storedName, const LeadBytes &lead)
 {
     if (storedName[0] == '\0' || hasSystemPrefix(storedName) || isPathSeparator(storedName[0]))
         return 0;
@@ -135,7 +110,7 @@ int isRemovableStoredName(const char *storedName)
     for (;;) {
         const char *end = start;
         while (*end != '\0' && !isPathSeparator(*end))
-            end++;
+            end += characterLength(end, lead);
         size_t length = (size_t)(end - start);
         if (length == 0 || (length == 1 && start[0] == '.') ||
             (length == 2 && start[0] == '.' && start[1] == '.'))
@@ -146,9 +121,10 @@ int isRemovableStoredName(const char *storedName)
     }
 }
 
-int buildInstalledFilePath(char *path, size_t size, const char *folder, const char *storedName)
+int buildInstalledFilePath(char *path, size_t size, const char *folder, const char *storedName,
+                           const LeadBytes &lead)
 {
-    size_t folderLength = trimmedLength(folder);
+    size_t folderLength = trimmedPathLength(folder, lead);
     if (folderLength == 0) {
         clear(path, size);
         return 0;
@@ -160,9 +136,11 @@ int buildInstalledFilePath(char *path, size_t size, const char *folder, const ch
     }
     memcpy(path, folder, folderLength);
     path[folderLength] = '\\';
-    for (size_t i = 0; i < nameLength; ++i)
-        path[folderLength + 1 + i] = storedName[i] == '/' ? '\\' : storedName[i];
-    path[folderLength + 1 + nameLength] = '\0';
+    char *name = path + folderLength + 1;
+    memcpy(name, storedName, nameLength + 1);
+    for (char *c = name; *c != '\0'; c += characterLength(c, lead))
+        if (*c == '/')
+            *c = '\\';
     return 1;
 }
 
@@ -199,7 +177,8 @@ int buildFinishArguments(char *text, size_t size, uint32_t processId, const char
     return formatText(text, size, "%s%u \"%s\"", finishFlag, (unsigned)processId, uninstallerPath);
 }
 
-int parseFinishArguments(const char *arguments, uint32_t *processId, char *path, size_t size)
+int parseFinishArguments(const char *arguments, uint32_t *processId, char *path, size_t size,
+                         const LeadBytes &lead)
 {
     clear(path, size);
     size_t flagLength = strlen(finishFlag);
@@ -228,8 +207,8 @@ int parseFinishArguments(const char *arguments, uint32_t *processId, char *path,
     memcpy(path, p, length);
     path[length] = '\0';
     // The helper deletes only an uninstaller's own file, never whatever a command line names.
-    const char *name = fileNameOfPath(path);
-    if (name == path || !sameFolder(name, UNINSTALLER_FILE_NAME)) {
+    const char *name = fileNameOfPath(path, lead);
+    if (name == path || !sameFolder(name, UNINSTALLER_FILE_NAME, lead)) {
         clear(path, size);
         return 0;
     }

@@ -7,29 +7,31 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include "folderPaths.h"
+
 // Exit codes of the uninstaller.
 #define UNINSTALL_REMOVED 0    // everything the setup program installed is gone
 #define UNINSTALL_INCOMPLETE 1 // something could not be removed; the final message names it
 #define UNINSTALL_DECLINED 2   // the user answered No: nothing was touched
 #define UNINSTALL_NOT_FOUND 3  // no installation in the program's own folder
 
+// The path routines take the code page's lead bytes, as those of folderPaths.h do; sameFolder
+// is there.
+
 // Everything before the last "\" or "/" of path.
-int folderOfPath(char *folder, size_t size, const char *path);
+int folderOfPath(char *folder, size_t size, const char *path, const LeadBytes &lead);
 // The part after the last "\" or "/" (the whole path when it has none).
-const char *fileNameOfPath(const char *path);
+const char *fileNameOfPath(const char *path, const LeadBytes &lead);
 // Cuts path at its last separator, in place; 0 when it has none (nothing is changed).
-int cutLastComponent(char *path);
-// The same folder: ASCII letters compared without case, "/" and "\" alike, separators at
-// the end ignored. An empty path names no folder.
-int sameFolder(const char *a, const char *b);
+int cutLastComponent(char *path, const LeadBytes &lead);
 
 // The installation's folder from the full path of a file in it: "C:\\" for a file at a drive's
 // root, where "C:" would name that drive's current folder. 0 (empty folder) when path is not
 // full: neither "<drive>:\\..." nor "\\\\server\\...".
-int installationFolderOfPath(char *folder, size_t size, const char *path);
+int installationFolderOfPath(char *folder, size_t size, const char *path, const LeadBytes &lead);
 // 1 for a folder the uninstaller may remove once empty: a full path that is not a root (a
 // drive's or a share's). Relative and drive-relative forms would name another folder.
-int isRemovableFolder(const char *folder);
+int isRemovableFolder(const char *folder, const LeadBytes &lead);
 // The program an uninstall command names: the text between its quotes when it starts with
 // one, else the whole command (the unquoted form of earlier builds).
 int commandProgramPath(char *path, size_t size, const char *command);
@@ -37,9 +39,10 @@ int commandProgramPath(char *path, size_t size, const char *command);
 // A stored name the uninstaller removes from the data folder: not under the system prefix
 // (shared files stay), relative, and without empty, "." or ".." components, so it can name
 // nothing outside the folder.
-int isRemovableStoredName(const char *storedName);
+int isRemovableStoredName(const char *storedName, const LeadBytes &lead);
 // "<folder>\<stored name>", with every "/" of the name written as "\".
-int buildInstalledFilePath(char *path, size_t size, const char *folder, const char *storedName);
+int buildInstalledFilePath(char *path, size_t size, const char *folder, const char *storedName,
+                           const LeadBytes &lead);
 
 // Why a removal failed, from the platform's error code; a read-only file says so.
 int buildFailureReason(char *reason, size_t size, uint32_t errorCode, int readOnly);
@@ -49,7 +52,8 @@ int appendReportLine(char *report, size_t size, const char *item, const char *re
 // The self-removal helper's arguments: /finish <process id> "<uninstaller path>".
 int buildFinishArguments(char *text, size_t size, uint32_t processId, const char *uninstallerPath);
 // 1 when arguments are exactly such a request whose path names the uninstaller's file.
-int parseFinishArguments(const char *arguments, uint32_t *processId, char *path, size_t size);
+int parseFinishArguments(const char *arguments, uint32_t *processId, char *path, size_t size,
+                         const LeadBytes &lead);
 // The name of the event by which the helper says it holds the uninstaller's process, from the
 // name drawn for the helper's own folder.
 int buildHandOverEventName(char *name, size_t size, const char *drawnName);

@@ -41,8 +41,8 @@ int destinationPath(const PayloadTable &table, int32_t i, char *path, size_t siz
         return -1;
     if (!buildSystemDestination(path, size, systemDirectory, name))
         return -1;
-    struct __stat64 present;
-    if (_stat64(path, &present) == 0 && present.st_mtime > (__time64_t)table.fileTimes[i])
+    struct _stat present;
+    if (_stat(path, &present) == 0 && present.st_mtime > (time_t)table.fileTimes[i])
         return 0;
     return 1;
 }
@@ -99,10 +99,12 @@ int extractFiles(const PayloadTable &table, unsigned char *buffer, HWND window,
         fclose(file);
         if (!written)
             return EXTRACT_CANNOT_WRITE;
-        struct __utimbuf64 times;
+        // The plain calls, which every msvcrt.dll has; on i686 their time_t has 32 bits, as
+        // the stored times have.
+        struct _utimbuf times;
         times.actime = table.fileTimes[i];
         times.modtime = table.fileTimes[i];
-        _utime64(path, &times);
+        _utime(path, &times);
     }
     report(progress, window, "", 100);
     report(progress, window, "Done", percentDone(done, total));
@@ -139,8 +141,8 @@ int makeParentDirectories(const char *path)
         // A drive ("C:") and the root before a leading separator are there already.
         if (k == 0 || (k <= 2 && prefix[1] == ':'))
             continue;
-        struct __stat64 present;
-        if (_stat64(prefix, &present) != 0 && _mkdir(prefix) != 0)
+        struct _stat present;
+        if (_stat(prefix, &present) != 0 && _mkdir(prefix) != 0)
             return 0;
     }
     return 1;

@@ -37,3 +37,15 @@ int deleteFileWithRetries(const char *path, int attempts, int waitMilliseconds, 
     }
     return 0;
 }
+
+const LeadBytes &ansiLeadBytes(void)
+{
+    static LeadBytes lead;
+    static int read;
+    if (!read) {
+        for (int byte = 0; byte < 256; ++byte)
+            lead.isLead[byte] = IsDBCSLeadByte((BYTE)byte) ? 1 : 0;
+        read = 1;
+    }
+    return lead;
+}

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "core/pathText.h"
+
 // 1 on the NT family; a version that cannot be read counts as not NT (nothing unfilled is
 // read).
 int isNtPlatform(void);
@@ -14,5 +16,7 @@ int specialFolderPath(int folder, char *path);
 // it: 1 when the file is gone (or was never there), else 0 with the platform's reason of the
 // last attempt in *error.
 int deleteFileWithRetries(const char *path, int attempts, int waitMilliseconds, DWORD *error);
+// The lead bytes of the ANSI code page, for the path routines of the core; read once.
+const LeadBytes &ansiLeadBytes(void);
 
 #endif

@@ -9,6 +9,7 @@
 #include "core/setupDecisions.h"
 #include "core/setupMessages.h"
 #include "core/shortcutPaths.h"
+#include "platform/platformInfo.h"
 
 namespace {
 
@@ -55,7 +56,7 @@ int chooseFolderWithRoom(SetupRun &run)
         calls.writeProfileString(INI_SECTION, INI_DATA_DIR_KEY, dataFolder, settings.iniFileName);
         calls.changeDirectory(dataFolder);
         char root[TEXT_BUFFER_SIZE];
-        buildDriveRoot(root, sizeof root, dataFolder, calls.currentDrive());
+        buildDriveRoot(root, sizeof root, dataFolder, calls.currentDrive(), ansiLeadBytes());
         DWORD sectorsPerCluster, bytesPerSector, freeClusters, totalClusters;
         if (!calls.diskFreeSpace(root, &sectorsPerCluster, &bytesPerSector, &freeClusters,
                                  &totalClusters))

@@ -16,8 +16,8 @@ namespace {
 // Creates the group folder when nothing of that name exists yet; 0 when it cannot be made.
 int ensureGroupFolder(const char *groupFolder)
 {
-    struct _stat64 existing;
-    if (_stat64(groupFolder, &existing) == 0)
+    struct _stat existing;
+    if (_stat(groupFolder, &existing) == 0)
         return 1;  // used as it is, whatever it is: a file there makes the save fail
     if (_mkdir(groupFolder) != 0)
         return 0;

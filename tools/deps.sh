@@ -27,6 +27,20 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive apt_get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
+# The Japanese locale: under it Wine runs programs with the double-byte ANSI code page 932,
+# which one whole-run test needs (without it Wine falls back to code page 1252).
+if ! locale -a 2>/dev/null | grep -qix 'ja_JP\.utf-\?8'; then
+  if [ "$(dpkg-query -W -f='${Status}' locales 2>/dev/null)" != "install ok installed" ]; then
+    apt_get update -qq
+    DEBIAN_FRONTEND=noninteractive apt_get install -y -qq --no-install-recommends locales >/dev/null
+  fi
+  "${as_root[@]}" sed -i 's/^# *\(ja_JP\.UTF-8 UTF-8\)$/\1/' /etc/locale.gen
+  grep -qx 'ja_JP.UTF-8 UTF-8' /etc/locale.gen ||
+    echo 'ja_JP.UTF-8 UTF-8' | "${as_root[@]}" tee -a /etc/locale.gen >/dev/null
+  "${as_root[@]}" locale-gen >/dev/null
+  echo "deps: generated the locale ja_JP.UTF-8"
+fi
+
 # zlib's own source: the programs build their inflate from it, small (-Os, no gzip support
 # they never use), instead of the mingw library built for speed (cmake/zlib.cmake).
 root=$(cd "$(dirname "$0")/.." && pwd)

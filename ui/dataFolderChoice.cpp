@@ -12,6 +12,7 @@
 #include "core/resourceIds.h"
 #include "core/boundedText.h"
 #include "core/folderPaths.h"
+#include "platform/platformInfo.h"
 #include "platform/pointerParam.h"
 
 namespace {
@@ -96,6 +97,16 @@ HMODULE loadShellFolderLibrary(void)
     return LoadLibraryA(path);
 }
 
+// Makes a relative or root-relative folder absolute from the current directory, in place.
+// 0, with the folder unchanged, when that cannot be done or would not fit.
+int makeAbsolute(char *folder, size_t size)
+{
+    char full[TEXT_BUFFER_SIZE];
+    char *namePart;
+    DWORD length = GetFullPathNameA(folder, sizeof full, full, &namePart);
+    return length > 0 && length < sizeof full && copyText(folder, size, full);
+}
+
 // Reads the Windows directory; 0 when it cannot be read whole.
 int readWindowsDirectory(char *path, UINT size)
 {
@@ -126,20 +137,21 @@ int acceptFolder(HWND dialog, FolderChoice *choice)
     GetDlgItemTextA(dialog, IDC_PARENT_FOLDER, parent, sizeof parent);
     GetDlgItemTextA(dialog, IDC_APPLICATION_FOLDER, application, sizeof application);
     // Two fields of 259 characters and a separator always fit.
-    if (!composeChosenFolder(dataFolder, sizeof choice->folder, parent, application))
+    const LeadBytes &lead = ansiLeadBytes();
+    if (!composeChosenFolder(dataFolder, sizeof choice->folder, parent, application, lead))
         return 0;
 
     // A device name opens the device wherever the path points: never a folder to install to.
-    if (namesDevice(dataFolder)) {
+    if (namesDevice(dataFolder, lead)) {
         showFileMessage(dialog, choice->folderName);
         return 0;
     }
 
     char lookup[TEXT_BUFFER_SIZE];
     copyText(lookup, sizeof lookup, dataFolder);
-    dropTrailingSeparators(lookup);
-    struct _stat64 found;
-    if (_stat64(lookup, &found) != 0) {
+    dropTrailingSeparators(lookup, lead);
+    struct _stat found;
+    if (_stat(lookup, &found) != 0) {
         if (_mkdir(lookup) != 0) {
             showFolderMessage(dialog, FOLDER_MESSAGE_CANNOT_CREATE);
             return 0;
@@ -147,7 +159,7 @@ int acceptFolder(HWND dialog, FolderChoice *choice)
         return 1;
     }
     if (found.st_mode & _S_IFDIR) {
-        if (endsWithFolderName(dataFolder, choice->folderName))
+        if (endsWithFolderName(dataFolder, choice->folderName, lead))
             return 1;
         return showFolderMessage(dialog, FOLDER_MESSAGE_EXISTING_FOLDER) == IDYES;
     }
@@ -177,7 +189,8 @@ void showFolderInFields(HWND dialog, const char *dataFolder)
     char parent[TEXT_BUFFER_SIZE];
     char application[TEXT_BUFFER_SIZE];
     // Both parts of a 1023-character folder fit 1024 bytes.
-    splitFolder(dataFolder, parent, sizeof parent, application, sizeof application);
+    splitFolder(dataFolder, parent, sizeof parent, application, sizeof application,
+                ansiLeadBytes());
     // The user cannot type past what OK reads back.
     SendDlgItemMessageA(dialog, IDC_PARENT_FOLDER, EM_LIMITTEXT, FOLDER_FIELD_LIMIT, 0);
     SendDlgItemMessageA(dialog, IDC_APPLICATION_FOLDER, EM_LIMITTEXT, FOLDER_FIELD_LIMIT, 0);
@@ -199,10 +212,11 @@ void defaultFromEnvironment(FolderChoice *choice)
     if (formatText(dataFolder, size, "C:\\Program Files\\%s", choice->folderName) &&
         fitsFolderFields(dataFolder) && enterFolder(dataFolder, 0) == 0)
         return;
-    if (buildHomeDefault(dataFolder, size, homeDrive, homePath, choice->folderName) &&
+    const LeadBytes &lead = ansiLeadBytes();
+    if (buildHomeDefault(dataFolder, size, homeDrive, homePath, choice->folderName, lead) &&
         fitsFolderFields(dataFolder))
         return;
-    buildHomeDefault(dataFolder, size, NULL, NULL, choice->folderName);
+    buildHomeDefault(dataFolder, size, NULL, NULL, choice->folderName, lead);
 }
 
 namespace {
@@ -214,7 +228,7 @@ void applyStoredChoice(FolderChoice *choice)
     char stored[TEXT_BUFFER_SIZE];
     GetPrivateProfileStringA(INI_SECTION, INI_DATA_DIR_KEY, choice->folder, stored, sizeof stored,
                              choice->iniFileName);
-    normalizeSeparators(stored);
+    normalizeSeparators(stored, ansiLeadBytes());
     if (fitsFolderFields(stored))
         copyText(choice->folder, sizeof choice->folder, stored);
 }
@@ -234,8 +248,8 @@ int defaultFromShellFolder(FolderChoice *choice)
         char path[MAX_PATH];
         path[0] = '\0';
         if (getFolderPath(choice->owner, CSIDL_PROGRAM_FILES, NULL, SHGFP_TYPE_CURRENT, path) >= 0) {
-            stripTrailing(path, '\\');
-            stripTrailing(path, '/');
+            stripTrailing(path, '\\', ansiLeadBytes());
+            stripTrailing(path, '/', ansiLeadBytes());
             found = formatText(choice->folder, sizeof choice->folder, "%s\\%s", path,
                                choice->folderName) &&
                     fitsFolderFields(choice->folder);
@@ -259,21 +273,25 @@ int chooseDataFolder(FolderChoice *choice, int alwaysAsk)
 {
     char *dataFolder = choice->folder;
     HWND owner = choice->owner;
+    const LeadBytes &lead = ansiLeadBytes();
     if (!defaultFromShellFolder(choice))
         defaultFromEnvironment(choice);
     applyStoredChoice(choice);
-    normalizeSeparators(dataFolder);
 
     int firstPass = 1;
     for (;;) {
+        normalizeSeparators(dataFolder, lead);
+        // The folder is stored and handed on as it is: a relative one would name another
+        // folder from every other current directory.
+        int absolute = makeAbsolute(dataFolder, sizeof choice->folder);
         char windowsDirectory[TEXT_BUFFER_SIZE];
         int refused = 0;
         if (readWindowsDirectory(windowsDirectory, sizeof windowsDirectory) &&
-            strcmp(windowsDirectory, dataFolder) == 0) {
+            sameFolder(windowsDirectory, dataFolder, lead)) {
             showFolderMessage(owner, FOLDER_MESSAGE_WINDOWS_DIRECTORY);
             refused = 1;
         }
-        if (!refused && !alwaysAsk && enterFolder(dataFolder, !firstPass) == 0)
+        if (!refused && absolute && !alwaysAsk && enterFolder(dataFolder, !firstPass) == 0)
             return 1;
         if (!firstPass && !refused)
             showFolderMessage(owner, FOLDER_MESSAGE_NO_ACCESS);
@@ -285,7 +303,6 @@ int chooseDataFolder(FolderChoice *choice, int alwaysAsk)
             return 0;
         }
         alwaysAsk = 0;
-        normalizeSeparators(dataFolder);
     }
 }
 

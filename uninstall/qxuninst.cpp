@@ -89,7 +89,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR arguments, int)
 
     DWORD length = GetModuleFileNameA(NULL, uninstallerSelfPath, sizeof uninstallerSelfPath);
     if (length == 0 || length >= sizeof uninstallerSelfPath ||
-        !installationFolderOfPath(uninstallFolder, sizeof uninstallFolder, uninstallerSelfPath))
+        !installationFolderOfPath(uninstallFolder, sizeof uninstallFolder, uninstallerSelfPath,
+                                  ansiLeadBytes()))
         return UNINSTALL_NOT_FOUND;
 
     const char *product = installerSettings.productName;

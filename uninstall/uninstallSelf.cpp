@@ -227,8 +227,9 @@ int finishSelfRemoval(const char *arguments)
     char uninstaller[TEXT_BUFFER_SIZE];
     char folder[TEXT_BUFFER_SIZE];
     char eventName[64];
-    if (!parseFinishArguments(arguments, &processId, uninstaller, sizeof uninstaller) ||
-        !installationFolderOfPath(folder, sizeof folder, uninstaller) ||
+    const LeadBytes &lead = ansiLeadBytes();
+    if (!parseFinishArguments(arguments, &processId, uninstaller, sizeof uninstaller, lead) ||
+        !installationFolderOfPath(folder, sizeof folder, uninstaller, lead) ||
         !ownHandOverEventName(eventName, sizeof eventName))
         return 1;
 

@@ -89,7 +89,8 @@ int installationFound(const InstallerSettings &settings)
     char recorded[TEXT_BUFFER_SIZE];
     GetPrivateProfileStringA(INI_SECTION, INI_DATA_DIR_KEY, "", recorded, sizeof recorded,
                              settings.iniFileName);
-    if (sameFolder(recorded, uninstallFolder))
+    const LeadBytes &lead = ansiLeadBytes();
+    if (sameFolder(recorded, uninstallFolder, lead))
         return 1;
     char keyPath[TEXT_BUFFER_SIZE];
     char command[TEXT_BUFFER_SIZE];
@@ -98,29 +99,30 @@ int installationFound(const InstallerSettings &settings)
     return buildUninstallKeyPath(keyPath, sizeof keyPath, settings.productName) &&
            readText(HKEY_LOCAL_MACHINE, keyPath, "UninstallString", command, sizeof command) &&
            commandProgramPath(program, sizeof program, command) &&
-           folderOfPath(commandFolder, sizeof commandFolder, program) &&
-           sameFolder(commandFolder, uninstallFolder);
+           folderOfPath(commandFolder, sizeof commandFolder, program, lead) &&
+           sameFolder(commandFolder, uninstallFolder, lead);
 }
 
 void removeInstalledFiles(const PayloadNameList &names)
 {
+    const LeadBytes &lead = ansiLeadBytes();
     char path[TEXT_BUFFER_SIZE];
     for (int32_t i = 0; i < names.fileCount; ++i) {
         const char *name = names.fileNames[i];
-        if (!isRemovableStoredName(name) ||
-            !buildInstalledFilePath(path, sizeof path, uninstallFolder, name))
+        if (!isRemovableStoredName(name, lead) ||
+            !buildInstalledFilePath(path, sizeof path, uninstallFolder, name, lead))
             continue;
-        if (sameFolder(path, uninstallerSelfPath))
+        if (sameFolder(path, uninstallerSelfPath, lead))
             continue;  // removed by the helper once this process has ended
         removeFile(path);
     }
     // Folders that the names made, deepest first, while they are empty.
     for (int32_t i = 0; i < names.fileCount; ++i) {
         const char *name = names.fileNames[i];
-        if (!isRemovableStoredName(name) ||
-            !buildInstalledFilePath(path, sizeof path, uninstallFolder, name))
+        if (!isRemovableStoredName(name, lead) ||
+            !buildInstalledFilePath(path, sizeof path, uninstallFolder, name, lead))
             continue;
-        while (cutLastComponent(path) && !sameFolder(path, uninstallFolder))
+        while (cutLastComponent(path, lead) && !sameFolder(path, uninstallFolder, lead))
             removeFolderIfEmpty(path);
     }
 }
@@ -173,10 +175,11 @@ int folderHoldsOtherFiles(void)
     if (search == INVALID_HANDLE_VALUE)
         return 0;
     int others = 0;
-    const char *self = fileNameOfPath(uninstallerSelfPath);
+    const LeadBytes &lead = ansiLeadBytes();
+    const char *self = fileNameOfPath(uninstallerSelfPath, lead);
     do {
         const char *name = found.cFileName;
-        if (strcmp(name, ".") != 0 && strcmp(name, "..") != 0 && !sameFolder(name, self))
+        if (strcmp(name, ".") != 0 && strcmp(name, "..") != 0 && !sameFolder(name, self, lead))
             others = 1;
     } while (!others && FindNextFileA(search, &found));
     FindClose(search);

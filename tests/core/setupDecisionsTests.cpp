@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "codePage932.h"
+
 TEST(DriveRoot, DriveLetterPathsAndNetworkPaths)
 {
     struct Case {
@@ -14,18 +16,23 @@ TEST(DriveRoot, DriveLetterPathsAndNetworkPaths)
         {"C:\\Program Files\\Velmorant", 3, "C:\\"},
         {"D:/Data", 3, "D:/"},
         {"E:", 3, "E:"},                        // shorter than three characters: kept whole
-        {"\\\\server\\share\\Velmorant", 3, "C:/"},  // second character not a colon
-        {"\\\\server\\share", 4, "D:/"},
+        {"\\\\server\\share\\Velmorant", 3, "\\\\server\\share\\"},
+        {"\\\\server\\share", 4, "\\\\server\\share\\"},
+        {"//server/share/Velmorant", 4, "//server/share\\"},
+        // A share named with a character whose second byte is "\".
+        {"\\\\server\\" HYO "x\\Velmorant", 3, "\\\\server\\" HYO "x\\"},
         {"\\Velmorant", 1, "A:/"},
         {"", 26, "Z:/"},
     };
     for (const Case &c : cases) {
-        char root[16];
-        ASSERT_TRUE(buildDriveRoot(root, sizeof root, c.folder, c.currentDrive)) << c.folder;
+        char root[32];
+        ASSERT_TRUE(buildDriveRoot(root, sizeof root, c.folder, c.currentDrive, codePage932))
+            << c.folder;
         EXPECT_STREQ(root, c.root) << c.folder;
     }
-    char small[3];
-    EXPECT_FALSE(buildDriveRoot(small, sizeof small, "\\\\server\\share", 3));
+    char small[15];  // "\\server\share\" needs 16
+    EXPECT_FALSE(buildDriveRoot(small, sizeof small, "\\\\server\\share", 3, codePage932));
+    EXPECT_STREQ(small, "");
 }
 
 TEST(FreeSpace, ClusterArithmetic)

@@ -7,6 +7,8 @@
 
 #include "core/uninstallTexts.h"
 
+#include "codePage932.h"
+
 TEST(UninstallPaths, OnlyPlainRelativeNamesAreRemoved)
 {
     struct {
@@ -32,23 +34,25 @@ TEST(UninstallPaths, OnlyPlainRelativeNamesAreRemoved)
         {"help/", 0},
         {"", 0},
         {"...", 1},  // an odd but plain file name
+        {HYO "\\x.txt", 1},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(isRemovableStoredName(c.name), c.removable) << c.name;
+        EXPECT_EQ(isRemovableStoredName(c.name, codePage932), c.removable) << c.name;
 }
 
 TEST(UninstallPaths, InstalledPathUsesBackslashesAndFitsOrIsRefused)
 {
     char path[40];
-    ASSERT_EQ(buildInstalledFilePath(path, sizeof path, "C:\\Program Files\\Velmorant", "a/b/c.txt"), 1);
+    ASSERT_EQ(buildInstalledFilePath(path, sizeof path, "C:\\Program Files\\Velmorant", "a/b/c.txt",
+                                     codePage932), 1);
     EXPECT_STREQ(path, "C:\\Program Files\\Velmorant\\a\\b\\c.txt");
-    ASSERT_EQ(buildInstalledFilePath(path, sizeof path, "D:\\V\\", "x.exe"), 1);
+    ASSERT_EQ(buildInstalledFilePath(path, sizeof path, "D:\\V\\", "x.exe", codePage932), 1);
     EXPECT_STREQ(path, "D:\\V\\x.exe");
     // 26 + 1 + 12 + NUL = 40 fits exactly; one more character does not.
-    EXPECT_EQ(buildInstalledFilePath(path, sizeof path, "C:\\Program Files\\Velmorant", "abcdefgh.exe"), 1);
-    EXPECT_EQ(buildInstalledFilePath(path, sizeof path, "C:\\Program Files\\Velmorant", "abcdefghi.exe"), 0);
+    EXPECT_EQ(buildInstalledFilePath(path, sizeof path, "C:\\Program Files\\Velmorant", "abcdefgh.exe", codePage932), 1);
+    EXPECT_EQ(buildInstalledFilePath(path, sizeof path, "C:\\Program Files\\Velmorant", "abcdefghi.exe", codePage932), 0);
     EXPECT_STREQ(path, "");
-    EXPECT_EQ(buildInstalledFilePath(path, sizeof path, "", "x.exe"), 0);
+    EXPECT_EQ(buildInstalledFilePath(path, sizeof path, "", "x.exe", codePage932), 0);
 }
 
 // The installation's folder and whether it may go: a root stays a root ("C:" alone names the
@@ -98,35 +102,31 @@ TEST(UninstallPaths, CommandProgramPath)
 TEST(UninstallPaths, FoldersAndComponents)
 {
     char folder[32];
-    ASSERT_EQ(folderOfPath(folder, sizeof folder, "C:\\Velmorant\\qxuninst.exe"), 1);
+    ASSERT_EQ(folderOfPath(folder, sizeof folder, "C:\\Velmorant\\qxuninst.exe", codePage932), 1);
     EXPECT_STREQ(folder, "C:\\Velmorant");
-    ASSERT_EQ(folderOfPath(folder, sizeof folder, "C:/a/b/c"), 1);
+    ASSERT_EQ(folderOfPath(folder, sizeof folder, "C:/a/b/c", codePage932), 1);
     EXPECT_STREQ(folder, "C:/a/b");
-    EXPECT_EQ(folderOfPath(folder, sizeof folder, "qxuninst.exe"), 0);
-    EXPECT_EQ(folderOfPath(folder, 12, "C:\\Velmorant\\q.exe"), 0);  // 12 characters need 13
+    EXPECT_EQ(folderOfPath(folder, sizeof folder, "qxuninst.exe", codePage932), 0);
+    EXPECT_EQ(folderOfPath(folder, 12, "C:\\Velmorant\\q.exe", codePage932), 0);  // 12 characters need 13
     EXPECT_STREQ(folder, "");
-    EXPECT_STREQ(fileNameOfPath("C:\\V\\qxuninst.exe"), "qxuninst.exe");
-    EXPECT_STREQ(fileNameOfPath("qxuninst.exe"), "qxuninst.exe");
+    EXPECT_STREQ(fileNameOfPath("C:\\V\\qxuninst.exe", codePage932), "qxuninst.exe");
+    EXPECT_STREQ(fileNameOfPath("qxuninst.exe", codePage932), "qxuninst.exe");
 
     char path[] = "C:\\V\\help\\img\\logo.png";
     std::string cuts;
-    while (cutLastComponent(path))
+    while (cutLastComponent(path, codePage932))
         cuts += std::string(path) + "|";
     EXPECT_EQ(cuts, "C:\\V\\help\\img|C:\\V\\help|C:\\V|C:|");
 
-    struct {
-        const char *a, *b;
-        int same;
-    } pairs[] = {
-        {"C:\\Program Files\\Velmorant", "c:\\program files\\velmorant\\", 1},
-        {"C:/Program Files/Velmorant", "C:\\Program Files\\Velmorant", 1},
-        {"C:\\Program Files\\Velmorant", "C:\\Program Files\\Velmorant2", 0},
-        {"C:\\Program Files\\Velmoran", "C:\\Program Files\\Velmorant", 0},
-        {"", "", 0},
-        {"\\", "", 0},
-    };
-    for (const auto &p : pairs)
-        EXPECT_EQ(sameFolder(p.a, p.b), p.same) << p.a << " / " << p.b;
+    // A folder named with a character whose second byte is "\".
+    ASSERT_EQ(folderOfPath(folder, sizeof folder, "C:\\" HYO "\\qxuninst.exe", codePage932), 1);
+    EXPECT_STREQ(folder, "C:\\" HYO);
+    EXPECT_STREQ(fileNameOfPath("C:\\" HYO, codePage932), HYO);
+    char dbcsPath[] = "C:\\" HYO;
+    ASSERT_EQ(cutLastComponent(dbcsPath, codePage932), 1);
+    EXPECT_STREQ(dbcsPath, "C:");
+    ASSERT_EQ(buildInstalledFilePath(path, sizeof path, "C:\\" HYO, "a/" HYO, codePage932), 1);
+    EXPECT_STREQ(path, "C:\\" HYO "\\a\\" HYO);
 }
 
 TEST(UninstallTexts, FailureReasonsAndReportLines)
@@ -168,10 +168,11 @@ TEST(UninstallTexts, FinishArgumentsRoundTripAndRefuseOthers)
     EXPECT_STREQ(arguments, "/finish 4026531839 \"C:\\Program Files\\Velmorant\\qxuninst.exe\"");
     uint32_t id = 0;
     char path[64];
-    ASSERT_EQ(parseFinishArguments(arguments, &id, path, sizeof path), 1);
+    ASSERT_EQ(parseFinishArguments(arguments, &id, path, sizeof path, codePage932), 1);
     EXPECT_EQ(id, 4026531839u);
     EXPECT_STREQ(path, "C:\\Program Files\\Velmorant\\qxuninst.exe");
-    EXPECT_EQ(parseFinishArguments("/finish 12 \"D:\\v\\QXUNINST.EXE\"", &id, path, sizeof path), 1);
+    EXPECT_EQ(parseFinishArguments("/finish 12 \"D:\\v\\QXUNINST.EXE\"", &id, path, sizeof path,
+                                   codePage932), 1);
     EXPECT_EQ(id, 12u);
 
     const char *refused[] = {
@@ -189,11 +190,12 @@ TEST(UninstallTexts, FinishArgumentsRoundTripAndRefuseOthers)
         "/FINISH 12 \"C:\\V\\qxuninst.exe\"",
     };
     for (const char *text : refused) {
-        EXPECT_EQ(parseFinishArguments(text, &id, path, sizeof path), 0) << text;
+        EXPECT_EQ(parseFinishArguments(text, &id, path, sizeof path, codePage932), 0) << text;
         EXPECT_STREQ(path, "") << text;
     }
     // A path longer than the buffer is refused, not cut.
-    EXPECT_EQ(parseFinishArguments("/finish 1 \"C:\\Velmorant\\qxuninst.exe\"", &id, path, 24), 0);
+    EXPECT_EQ(parseFinishArguments("/finish 1 \"C:\\Velmorant\\qxuninst.exe\"", &id, path, 24,
+                                   codePage932), 0);
 }
 
 TEST(UninstallTexts, Messages)

@@ -135,6 +135,36 @@ TEST(Install, SecondRunProposesTheStoredFolder)
     expectInstalledIn("C:\\Tools\\MyVelmorant");
 }
 
+// A relative parent is made absolute from the setup program's current directory before it
+// is stored anywhere: the INI value, the uninstall key and the shortcuts name the full path.
+TEST(Install, RelativeParentIsStoredInFull)
+{
+    ASSERT_TRUE(CreateDirectoryA("C:\\Apps", NULL));
+    ProcessRun run;
+    ASSERT_TRUE(run.start(quoted(buildFile("setup.exe")), "C:\\Apps"));
+    walk(run.processId(), {{"END USER LICENSE AGREEMENT", IDOK, NULL}}, 30000);
+    chooseFolderInDialog(run.processId(), ".", "Velmorant");
+    walk(run.processId(), {{closeCopiesTitle, IDOK, NULL}, {doneTitle, IDNO, NULL}});
+    EXPECT_EQ(run.wait(), 0);
+    expectInstalledIn("C:\\Apps\\Velmorant");
+}
+
+// Under code page 932 (the test entry runs with a Japanese locale) the parent "C:\表" ends
+// in the byte of "\": it is a whole character, and the folder goes below it.
+TEST(CodePage932, ParentEndingInABackslashByte)
+{
+    ASSERT_EQ(GetACP(), 932u) << "no Japanese locale: tools/deps.sh generates ja_JP.UTF-8";
+    const std::string parent = "C:\\\x95\x5C";  // "C:\表"
+    ASSERT_TRUE(CreateDirectoryA(parent.c_str(), NULL));
+    ProcessRun run;
+    startAndAccept(run);
+    chooseFolderInDialog(run.processId(), parent.c_str(), "Velmorant");
+    walk(run.processId(), {{closeCopiesTitle, IDOK, NULL}, {doneTitle, IDNO, NULL}});
+    EXPECT_EQ(run.wait(), 0);
+    expectInstalledIn(parent + "\\Velmorant");
+    EXPECT_FALSE(folderExists("C:\\\x95\x5CVelmorant"));
+}
+
 TEST(Decline, EscapeKey)
 {
     ProcessRun run;

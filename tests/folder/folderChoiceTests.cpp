@@ -588,31 +588,60 @@ TEST(FolderChoice, OverlongStoredFolderIsNotUsed)
     ASSERT_TRUE(ui.finished());
 }
 
-TEST(FolderChoice, WindowsDirectoryIsRefusedButNotInOtherCase)
+// The Windows directory in any letter case and with a separator at its end.
+TEST(FolderChoice, WindowsDirectoryIsRefusedInAnyForm)
 {
     ASSERT_EQ(windowsFolder(), "C:\\windows");
     UiThread ui;
     startChooser(ui, 1);
+    const char *forms[][2] = {{"C:", "windows"}, {"c:", "WINDOWS\\"}};
+    for (const auto &form : forms) {
+        HWND dialog = waitForDialog();
+        ASSERT_NE(dialog, (HWND)NULL);
+        fillAndOk(dialog, form[0], form[1]);
+        answer(seeBox("Write Data to Existing Folder?"), IDYES);
+        Box refused = seeBox("Can't Install to Windows Directory");
+        EXPECT_EQ(refused.text, windowsDirectoryText);
+        EXPECT_EQ(refused.style, (unsigned)(MB_OK | MB_ICONWARNING));
+        EXPECT_EQ(refused.owner, ui.owner.load());
+        answer(refused, IDOK);
+    }
+    // The dialog opens again on the refused folder; no other message came between.
     HWND dialog = waitForDialog();
     ASSERT_NE(dialog, (HWND)NULL);
-    fillAndOk(dialog, "C:", "windows");
-    answer(seeBox("Write Data to Existing Folder?"), IDYES);
-    Box refused = seeBox("Can't Install to Windows Directory");
-    EXPECT_EQ(refused.text, windowsDirectoryText);
-    EXPECT_EQ(refused.style, (unsigned)(MB_OK | MB_ICONWARNING));
-    EXPECT_EQ(refused.owner, ui.owner.load());
-    answer(refused, IDOK);
-    // The dialog opens again on the refused folder; no other message came between.
-    dialog = waitForDialog();
-    ASSERT_NE(dialog, (HWND)NULL);
     EXPECT_EQ(waitForWindow("Couldn't Access Directory", 0, GetCurrentProcessId()), (HWND)NULL);
-    EXPECT_EQ(controlText(dialog, parentField), "C:");
-    EXPECT_EQ(controlText(dialog, applicationField), "windows");
-    fillAndOk(dialog, "C:", "WINDOWS");
-    answer(seeBox("Write Data to Existing Folder?"), IDYES);
+    EXPECT_EQ(controlText(dialog, parentField), "c:\\WINDOWS");
+    EXPECT_EQ(controlText(dialog, applicationField), "");
+    pressButton(dialog, IDCANCEL);
+    answer(seeBox("Shutting Down"), IDOK);
     ASSERT_TRUE(ui.finished());
-    EXPECT_EQ(ui.result, 1);
-    EXPECT_EQ(std::string(folderChoice.folder), "C:\\WINDOWS");
+    EXPECT_EQ(ui.result, 0);
+}
+
+// Relative and root-relative folders come back in full, from the current directory.
+TEST(FolderChoice, RelativeFoldersAreMadeAbsolute)
+{
+    std::string base = scratchFolder("relative");
+    RemoveDirectoryA("C:\\RootRelativeVelmorant");
+    struct {
+        const char *parent;
+        const char *application;
+        std::string folder;
+    } cases[] = {
+        {".", "Velmorant", base + "\\Velmorant"},
+        {"", "RootRelativeVelmorant", "C:\\RootRelativeVelmorant"},
+    };
+    for (const auto &c : cases) {
+        SetCurrentDirectoryA(base.c_str());
+        UiThread ui;
+        startChooser(ui, 1);
+        chooseFolderInDialog(GetCurrentProcessId(), c.parent, c.application);
+        ASSERT_TRUE(ui.finished());
+        EXPECT_EQ(ui.result, 1);
+        EXPECT_EQ(std::string(folderChoice.folder), c.folder);
+        EXPECT_EQ(currentFolder(), c.folder);
+    }
+    RemoveDirectoryA("C:\\RootRelativeVelmorant");
 }
 
 // A folder that exists but cannot be entered: the build prepares "noaccess\Velmorant" without

@@ -8,6 +8,7 @@
 
 #include "core/payloadNames.h"
 #include "core/setupDecisions.h"
+#include "tests/core/codePage932.h"
 
 namespace {
 
@@ -49,7 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const char *a = first.c_str();
     const char *b = second.c_str();
 
-    guarded(capacity, [&](char *out, size_t n) { return buildDriveRoot(out, n, a, data[0] % 27); });
+    const LeadBytes &lead = data[0] % 2 ? codePage932 : singleByte;
+    guarded(capacity, [&](char *out, size_t n) { return buildDriveRoot(out, n, a, data[0] % 27, lead); });
     guarded(capacity, [&](char *out, size_t n) { return buildFolderFilePath(out, n, a, b); });
     guarded(capacity, [&](char *out, size_t n) { return buildQuotedPath(out, n, a); });
     guarded(capacity, [&](char *out, size_t n) { return buildStartupCommand(out, n, a, b); });

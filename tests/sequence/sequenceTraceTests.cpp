@@ -305,14 +305,16 @@ TEST_F(Trace, NoSpaceAsksForAnotherFolder)
               "room for the program.");
 }
 
-TEST_F(Trace, NetworkFolderIsMeasuredOnTheCurrentDrive)
+// A network folder's free space is read from its share; a share that cannot be read skips
+// the check.
+TEST_F(Trace, NetworkFolderIsMeasuredOnItsShare)
 {
     script.nt = false;
     script.folders = {"\\\\server\\share\\Velmorant"};
     script.freeClusters = {-1};  // unreadable: the check is skipped
     std::vector<std::string> got = run();
     ASSERT_GE(got.size(), 6u);
-    EXPECT_EQ(got[4], "diskfree:C:/");
+    EXPECT_EQ(got[4], "diskfree:\\\\server\\share\\");
     EXPECT_EQ(got[5], "closeRunningCopies of Velmorant");
 }
 
@@ -367,14 +369,28 @@ TEST_F(Trace, CancelledFolderChoiceIsNotInstalled)
     EXPECT_EQ(run(), expected);
 }
 
-// Paths below a folder that cannot be named in full are refused before anything is written.
+// The shortcuts hand the program's path to the shell, which takes none of MAX_PATH (260)
+// bytes or more: a folder whose program path has 259 bytes is taken, one whose path has 260
+// is refused before anything is written, as is one whose paths do not fit at all.
 TEST_F(Trace, FolderTooLongForItsFilesIsRefusedBeforeWriting)
 {
-    // 1010 characters: "\velmorant.exe" makes 1024, one more than the buffer holds.
-    script.folders = {"C:\\" + std::string(1007, 'v')};
-    std::vector<std::string> got = run();
-    ASSERT_GE(got.size(), 1u);
-    EXPECT_EQ(got.back(), "box:Velmorant Installation Failed" + boxStyleWarning);
-    for (const std::string &entry : got)
-        EXPECT_EQ(entry.find("extract"), std::string::npos);
+    struct {
+        size_t folderLength;  // "\velmorant.exe" adds 14
+        bool taken;
+    } cases[] = {{245, true}, {246, false}, {1010, false}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.folderLength);
+        SetUp();
+        script.nt = false;
+        script.answers["Installation Successful"] = IDNO;
+        script.folders = {"C:\\" + std::string(c.folderLength - 3, 'v')};
+        std::vector<std::string> got = run();
+        bool extracted = false;
+        for (const std::string &entry : got)
+            extracted = extracted || entry.find("extract") != std::string::npos;
+        EXPECT_EQ(extracted, c.taken);
+        ASSERT_GE(got.size(), 1u);
+        EXPECT_EQ(got.back() == "box:Velmorant Installation Failed" + boxStyleWarning, !c.taken);
+        TearDown();
+    }
 }
