@@ -43,7 +43,7 @@ int toolhelpFilePath(const ProcessFiles &files, DWORD processId, char *path, DWO
     CloseHandle(processes);
     if (!found)
         return 0;
-    if (fileNameOfPath(process.szExeFile) != process.szExeFile)
+    if (fileNameOfPath(process.szExeFile, ansiLeadBytes()) != process.szExeFile)
         return copyText(path, size, process.szExeFile);
     if (files.firstModule == NULL)
         return 0;

@@ -6,6 +6,7 @@
 #include <string.h>
 
 #include "core/boundedText.h"
+#include "platform/platformInfo.h"
 #include "core/installerSettings.h"
 #include "core/uninstallTexts.h"
 #include "core/windowTitles.h"
@@ -61,12 +62,14 @@ int runsInstalledProgram(const InstalledSearch &search, DWORD processId)
     if (!processFilePath(search.files, processId, path, sizeof path))
         return 0;
     const InstalledCopies &copies = *search.copies;
-    if (sameFolder(path, copies.programPath) || sameFolder(path, copies.servicePath))
+    const LeadBytes &lead = ansiLeadBytes();
+    if (sameFolder(path, copies.programPath, lead) || sameFolder(path, copies.servicePath, lead))
         return 1;
     // The 9x family may name a program by its short path.
     char shortPath[MAX_PATH];
     return shortForm(path, shortPath, sizeof shortPath) &&
-           (sameFolder(shortPath, search.shortProgram) || sameFolder(shortPath, search.shortService));
+           (sameFolder(shortPath, search.shortProgram, lead) ||
+            sameFolder(shortPath, search.shortService, lead));
 }
 
 BOOL CALLBACK closeInstalledWindow(HWND window, LPARAM value)

@@ -62,8 +62,8 @@ int removeSelf(void)
         appendText(restartItems, sizeof restartItems, line);
     // With a helper its own folder goes at the restart too; without one the data folder,
     // emptied of the rest, waits for it as well (never a root).
-    if (handedOver ? folderOfPath(leftFolder, sizeof leftFolder, left)
-                   : !folderHoldsOtherFiles() && isRemovableFolder(uninstallFolder) &&
+    if (handedOver ? folderOfPath(leftFolder, sizeof leftFolder, left, ansiLeadBytes())
+                   : !folderHoldsOtherFiles() && isRemovableFolder(uninstallFolder, ansiLeadBytes()) &&
                          copyText(leftFolder, sizeof leftFolder, uninstallFolder)) {
         if (formatText(line, sizeof line, "\r\n%s", leftFolder))
             appendText(restartItems, sizeof restartItems, line);
@@ -112,11 +112,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR arguments, int)
     char programPath[TEXT_BUFFER_SIZE];
     char servicePath[TEXT_BUFFER_SIZE] = "";
     if (!buildInstalledFilePath(programPath, sizeof programPath, uninstallFolder,
-                                installerSettings.programFileName))
+                                installerSettings.programFileName, ansiLeadBytes()))
         programPath[0] = '\0';
     if (installerSettings.serviceFileName[0] != '\0' &&
         !buildInstalledFilePath(servicePath, sizeof servicePath, uninstallFolder,
-                                installerSettings.serviceFileName))
+                                installerSettings.serviceFileName, ansiLeadBytes()))
         servicePath[0] = '\0';
     InstalledCopies copies = {{installerSettings.productName, installerSettings.serviceName},
                               programPath, servicePath};

@@ -33,7 +33,7 @@ char renameSection[8192];
 void leaveForRestart(const char *file, const char *folder)
 {
     scheduleRemovalAtRestart(file);
-    if (isRemovableFolder(folder))
+    if (isRemovableFolder(folder, ansiLeadBytes()))
         scheduleRemovalAtRestart(folder);
 }
 
@@ -81,7 +81,7 @@ int makeOwnFolder(char *folder, size_t size, char *name, size_t nameSize)
         DWORD high, low;
         drawNumber(&high, &low);
         if (!formatText(name, nameSize, "qxu%u-%u", (unsigned)high, (unsigned)low) ||
-            !buildInstalledFilePath(folder, size, temporaryFolder, name))
+            !buildInstalledFilePath(folder, size, temporaryFolder, name, ansiLeadBytes()))
             return 0;
         if (CreateDirectoryA(folder, NULL))
             return 1;
@@ -95,7 +95,7 @@ int makeOwnFolder(char *folder, size_t size, char *name, size_t nameSize)
 int holdsOnly(const char *folder, const char *name)
 {
     char pattern[TEXT_BUFFER_SIZE];
-    if (!buildInstalledFilePath(pattern, sizeof pattern, folder, "*"))
+    if (!buildInstalledFilePath(pattern, sizeof pattern, folder, "*", ansiLeadBytes()))
         return 0;
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA(pattern, &found);
@@ -107,7 +107,7 @@ int holdsOnly(const char *folder, const char *name)
         if (strcmp(entry, ".") == 0 || strcmp(entry, "..") == 0)
             continue;
         entries++;
-        if (!sameFolder(entry, name))
+        if (!sameFolder(entry, name, ansiLeadBytes()))
             others = 1;
     } while (FindNextFileA(search, &found));
     FindClose(search);
@@ -120,8 +120,8 @@ int ownHandOverEventName(char *name, size_t size)
     char self[TEXT_BUFFER_SIZE];
     char folder[TEXT_BUFFER_SIZE];
     DWORD length = GetModuleFileNameA(NULL, self, sizeof self);
-    return length > 0 && length < sizeof self && folderOfPath(folder, sizeof folder, self) &&
-           buildHandOverEventName(name, size, fileNameOfPath(folder));
+    return length > 0 && length < sizeof self && folderOfPath(folder, sizeof folder, self, ansiLeadBytes()) &&
+           buildHandOverEventName(name, size, fileNameOfPath(folder, ansiLeadBytes()));
 }
 
 }  // namespace
@@ -159,7 +159,7 @@ int handOverSelfRemoval(char *copyPath, size_t size)
     char commandLine[2 * TEXT_BUFFER_SIZE];
     char eventName[64];
     int made = makeOwnFolder(folder, sizeof folder, name, sizeof name);
-    int copied = made && buildInstalledFilePath(copy, sizeof copy, folder, UNINSTALLER_FILE_NAME) &&
+    int copied = made && buildInstalledFilePath(copy, sizeof copy, folder, UNINSTALLER_FILE_NAME, ansiLeadBytes()) &&
                  CopyFileA(uninstallerSelfPath, copy, TRUE);
     HANDLE held = INVALID_HANDLE_VALUE;
     if (copied) {
@@ -248,7 +248,7 @@ int finishSelfRemoval(const char *arguments)
 
     DWORD error = 0;
     if (deleteFileWithRetries(uninstaller, deleteAttempts, deleteRetryMilliseconds, &error)) {
-        if (isRemovableFolder(folder))
+        if (isRemovableFolder(folder, ansiLeadBytes()))
             RemoveDirectoryA(folder);  // only when empty: the user's files keep it
         return 0;
     }

@@ -168,7 +168,7 @@ void removeRegistration(const char *productName)
 int folderHoldsOtherFiles(void)
 {
     char pattern[TEXT_BUFFER_SIZE];
-    if (!buildInstalledFilePath(pattern, sizeof pattern, uninstallFolder, "*"))
+    if (!buildInstalledFilePath(pattern, sizeof pattern, uninstallFolder, "*", ansiLeadBytes()))
         return 1;
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA(pattern, &found);

@@ -74,15 +74,15 @@ TEST(UninstallPaths, InstallationFolderRootsAndRelativeForms)
     };
     for (const auto &c : cases) {
         char folder[64] = "x";
-        EXPECT_EQ(installationFolderOfPath(folder, sizeof folder, c.path), c.folder[0] != '\0')
+        EXPECT_EQ(installationFolderOfPath(folder, sizeof folder, c.path, codePage932), c.folder[0] != '\0')
             << c.path;
         EXPECT_STREQ(folder, c.folder) << c.path;
-        EXPECT_EQ(isRemovableFolder(folder), c.removable) << c.path;
+        EXPECT_EQ(isRemovableFolder(folder, codePage932), c.removable) << c.path;
     }
     for (const char *relative : {"\\Velmorant", ".\\Velmorant", "C:", "C:\\", "C:Velmorant", ""})
-        EXPECT_EQ(isRemovableFolder(relative), 0) << relative;
+        EXPECT_EQ(isRemovableFolder(relative, codePage932), 0) << relative;
     char folder[3];
-    EXPECT_EQ(installationFolderOfPath(folder, sizeof folder, "C:\\q.exe"), 0);  // "C:\\" needs 4
+    EXPECT_EQ(installationFolderOfPath(folder, sizeof folder, "C:\\q.exe", codePage932), 0);  // "C:\\" needs 4
     EXPECT_STREQ(folder, "");
 }
 
