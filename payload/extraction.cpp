@@ -70,11 +70,16 @@ int exists(const char *path)
     return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
 }
 
-// An earlier copy that has been replaced; one a running program holds goes at the restart.
+// An earlier copy that has been replaced; one a running program holds goes at the restart,
+// named in full: the list is read when no current folder is ours.
 void discardMovedAside(const char *old)
 {
-    if (!DeleteFileA(old) && exists(old))
-        scheduleRemovalAtRestart(old);
+    if (DeleteFileA(old) || !exists(old))
+        return;
+    char full[TEXT_BUFFER_SIZE];
+    DWORD length = GetFullPathNameA(old, sizeof full, full, NULL);
+    if (length != 0 && length < sizeof full)
+        scheduleRemovalAtRestart(full);
 }
 
 // Takes away what a killed run left beside a final name: its new copy, and its moved-aside
