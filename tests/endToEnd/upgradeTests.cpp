@@ -124,6 +124,25 @@ TEST(Upgrade, KilledRunLeavesTheEarlierInstallationWorking)
         EXPECT_EQ(entry.find(".vminst-"), std::string::npos) << entry;
 }
 
+// The earlier program is running: it is moved aside and replaced, and its copy, which cannot
+// be deleted while it runs, is marked for removal at the next restart.
+TEST(Upgrade, RunningProgramIsReplacedAndItsCopyGoesAtRestart)
+{
+    installEarlier();
+    std::string program = std::string(defaultFolder) + "\\velmorant.exe";
+    ProcessRun running;
+    ASSERT_TRUE(running.start(::quoted(program)));
+    HWND window = waitForWindow("Velmorant - C:\\Program Files\\Velmorant", 30000);
+    ASSERT_NE(window, (HWND)NULL);
+    installWithDefaults();
+    expectInstalledIn(defaultFolder);
+    std::vector<std::string> pending = pendingRemovals();
+    EXPECT_TRUE(fileExists(program + ".vminst-old"));
+    EXPECT_NE(std::find(pending.begin(), pending.end(), program + ".vminst-old"), pending.end());
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(running.wait(20000), 0);
+}
+
 // A second run started while the first waits at its question says so and ends; the first
 // then completes.
 TEST(Upgrade, SecondRunAtOnceChangesNothing)
