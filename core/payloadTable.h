@@ -5,7 +5,7 @@
 
 #include <stdint.h>
 
-// A count and five parallel arrays indexed by file number, the order of extraction, and the
+// A count and six parallel arrays indexed by file number, the order of extraction, and the
 // files' inflated size.
 struct PayloadTable {
     int32_t fileCount;
@@ -14,6 +14,7 @@ struct PayloadTable {
     const char *const *fileNames;                  // stored names; "SYSTEM/" or "SYSTEM\" prefix
     const int32_t *chunkCounts;                    // per file: number of chunks
     const int32_t *fileTimes;                      // access and modification time to give the file
+    const uint32_t *fileChecks;                    // Adler-32 of the file's streams back to back
     int32_t installedKilobytes;  // every file's inflated bytes together, in KB rounded up
 };
 

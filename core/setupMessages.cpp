@@ -74,4 +74,15 @@ const SetupMessageText setupMessages[MESSAGE_COUNT] = {
      "The name of the folder you have chosen is too long for the application's files. Run the "
      "setup program again and choose a folder with a shorter name.",
      STYLE_WARNING},
+    // MESSAGE_DAMAGED: the payload differs from what the generator recorded
+    {FAILED_TITLE,
+     "The setup file is damaged: its contents are not what was recorded when it was made, as "
+     "happens when a download is cut short or a copy goes wrong. Nothing has been installed "
+     "or changed. Download the setup program again and run the new copy.",
+     STYLE_WARNING},
+    // MESSAGE_ALREADY_RUNNING: product name
+    {"Setup Already Running",
+     "The setup program of %s is already running. Finish that installation first; this copy "
+     "ends now without changing anything.",
+     STYLE_WARNING},
 };

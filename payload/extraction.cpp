@@ -1,5 +1,7 @@
-// Writing the payload's files, one chunk at a time through one 32000-byte buffer, and taking
-// away what an extraction wrote when it failed.
+// Writing the payload's files, one chunk at a time through one 32000-byte buffer. Every file
+// is written under a temporary name beside its final one; only when all are written whole do
+// they take the final names, each earlier file moved aside first, so that any failure puts
+// every earlier file back as it was and a killed run leaves no cut file under a final name.
 #include "extraction.h"
 
 #include <direct.h>
@@ -14,13 +16,22 @@
 #include "core/boundedText.h"
 #include "core/installerSettings.h"
 #include "core/payloadNames.h"
+#include "platform/restartRemoval.h"
 
 namespace {
 
-// Which files of which table the last extraction opened for writing: the removal after a
-// failure takes away exactly those, never a file that was there and left untouched.
-const PayloadTable *recordedTable;
-unsigned char *openedForWriting;
+// The names a run gives a file beside its final name: the new copy being written, and the
+// earlier copy moved aside. Only a run of this program makes them, so the next run may take
+// away whatever a killed one left under them.
+const char NEW_SUFFIX[] = ".vminst-new";
+const char OLD_SUFFIX[] = ".vminst-old";
+
+// What this run has done for a file, so that a failure undoes exactly that.
+enum {
+    WROTE_NEW = 1,     // the new copy lies under the temporary name
+    MOVED_ASIDE = 2,   // the earlier copy lies under the moved-aside name
+    PLACED = 4,        // the new copy has the final name
+};
 
 void report(ProgressRoutine progress, HWND window, const char *name, int32_t percent)
 {
@@ -28,23 +39,81 @@ void report(ProgressRoutine progress, HWND window, const char *name, int32_t per
         progress(window, name, percent);
 }
 
-// Builds the destination of file i. Returns 1 with the path, 0 when the file is to be
-// passed over (a newer copy in the system directory), -1 when no path can be made.
-int destinationPath(const PayloadTable &table, int32_t i, char *path, size_t size)
+// The final path of file i: the stored name in the data folder, or below the system
+// directory for a name with the system prefix. 0 when it would not fit.
+int finalPath(const PayloadTable &table, int32_t i, char *path, size_t size)
 {
     const char *name = table.fileNames[i];
     if (!hasSystemPrefix(name))
-        return copyText(path, size, name) ? 1 : -1;
+        return copyText(path, size, name);
     char systemDirectory[TEXT_BUFFER_SIZE];
     UINT length = GetSystemDirectoryA(systemDirectory, sizeof systemDirectory);
-    if (length == 0 || length >= sizeof systemDirectory)
-        return -1;
-    if (!buildSystemDestination(path, size, systemDirectory, name))
-        return -1;
+    return length != 0 && length < sizeof systemDirectory &&
+           buildSystemDestination(path, size, systemDirectory, name);
+}
+
+// A shared file of the system directory is written only over an older copy.
+int newerSystemCopy(const PayloadTable &table, int32_t i, const char *path)
+{
     struct _stat present;
-    if (_stat(path, &present) == 0 && present.st_mtime > (time_t)table.fileTimes[i])
-        return 0;
-    return 1;
+    return hasSystemPrefix(table.fileNames[i]) && _stat(path, &present) == 0 &&
+           present.st_mtime > (time_t)table.fileTimes[i];
+}
+
+int sideName(char *side, size_t size, const char *path, const char *suffix)
+{
+    return formatText(side, size, "%s%s", path, suffix);
+}
+
+int exists(const char *path)
+{
+    return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+}
+
+// An earlier copy that has been replaced; one a running program holds goes at the restart,
+// named in full: the list is read when no current folder is ours.
+void discardMovedAside(const char *old)
+{
+    if (DeleteFileA(old) || !exists(old))
+        return;
+    char full[TEXT_BUFFER_SIZE];
+    DWORD length = GetFullPathNameA(old, sizeof full, full, NULL);
+    if (length != 0 && length < sizeof full)
+        scheduleRemovalAtRestart(full);
+}
+
+// Takes away what a killed run left beside a final name: its new copy, and its moved-aside
+// earlier copy, which goes back to the final name when that is missing.
+void cleanLeftovers(const char *path)
+{
+    char side[TEXT_BUFFER_SIZE];
+    if (sideName(side, sizeof side, path, NEW_SUFFIX))
+        DeleteFileA(side);
+    if (!sideName(side, sizeof side, path, OLD_SUFFIX) || !exists(side))
+        return;
+    if (!exists(path))
+        MoveFileA(side, path);
+    else
+        discardMovedAside(side);
+}
+
+// Whether the file at path may be replaced: 1 (also when there is none), 0 for a library a
+// running program holds, which keeps its present copy, -1 when it cannot be (read-only, a
+// folder, or a library that cannot be opened for another reason).
+int replaceable(const char *path)
+{
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return 1;
+    if (pathNamesDll(path)) {
+        // Opened for writing without being cut: a held library refuses it.
+        FILE *probe = fopen(path, "r+b");
+        if (probe == NULL)
+            return errno == EACCES ? 0 : -1;
+        fclose(probe);
+        return 1;
+    }
+    return attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY) ? -1 : 1;
 }
 
 // Writes the chunks of file i to an open file: 1, or 0 when a chunk does not inflate
@@ -65,8 +134,34 @@ int writeChunks(const PayloadTable &table, int32_t i, FILE *file, unsigned char 
     return 1;
 }
 
-int extractFiles(const PayloadTable &table, unsigned char *buffer, HWND window,
-                 ProgressRoutine progress)
+// Writes file i's new copy under its temporary name, flushed and closed, with its times.
+int writeNewCopy(const PayloadTable &table, int32_t i, const char *path, unsigned char *buffer,
+                 HWND window, ProgressRoutine progress, int32_t &done, int32_t total,
+                 unsigned char &state)
+{
+    char side[TEXT_BUFFER_SIZE];
+    if (!makeParentDirectories(path) || !sideName(side, sizeof side, path, NEW_SUFFIX))
+        return EXTRACT_CANNOT_CREATE;
+    FILE *file = fopen(side, "wb");
+    if (file == NULL)
+        return EXTRACT_CANNOT_CREATE;
+    state = WROTE_NEW;
+    int written = writeChunks(table, i, file, buffer, window, progress, done, total);
+    // The runtime holds the last block until the flush: a disk that fills then fails here.
+    int flushed = fflush(file) == 0;
+    if (fclose(file) != 0 || !flushed || !written)
+        return EXTRACT_CANNOT_WRITE;
+    // The plain calls, which every msvcrt.dll has; on i686 their time_t has 32 bits, as the
+    // stored times have.
+    struct _utimbuf times;
+    times.actime = table.fileTimes[i];
+    times.modtime = table.fileTimes[i];
+    _utime(side, &times);
+    return EXTRACT_SUCCESS;
+}
+
+int writeFiles(const PayloadTable &table, unsigned char *buffer, unsigned char *states,
+               HWND window, ProgressRoutine progress)
 {
     int32_t total = 0;
     for (int32_t i = 0; i < table.fileCount; ++i)
@@ -75,40 +170,69 @@ int extractFiles(const PayloadTable &table, unsigned char *buffer, HWND window,
     char path[TEXT_BUFFER_SIZE];
     for (int32_t i = 0; i < table.fileCount; ++i) {
         report(progress, window, table.fileNames[i], percentDone(done, total));
-        int found = destinationPath(table, i, path, sizeof path);
-        if (found < 0)
+        if (!finalPath(table, i, path, sizeof path))
             return EXTRACT_CANNOT_CREATE;
-        if (found == 0) {
+        int replace = newerSystemCopy(table, i, path) ? 0 : replaceable(path);
+        if (replace < 0)
+            return EXTRACT_CANNOT_CREATE;
+        if (replace == 0) {
             done += table.chunkCounts[i];
             continue;
         }
-        if (!makeParentDirectories(path))
-            return EXTRACT_CANNOT_CREATE;
-        FILE *file = fopen(path, "wb");
-        if (file == NULL) {
-            // A locked library (one in use by a running program) keeps its present copy.
-            if (errno == EACCES && pathNamesDll(path)) {
-                done += table.chunkCounts[i];
-                continue;
-            }
-            return EXTRACT_CANNOT_CREATE;
-        }
-        if (!hasSystemPrefix(table.fileNames[i]))
-            openedForWriting[i] = 1;
-        int written = writeChunks(table, i, file, buffer, window, progress, done, total);
-        fclose(file);
-        if (!written)
-            return EXTRACT_CANNOT_WRITE;
-        // The plain calls, which every msvcrt.dll has; on i686 their time_t has 32 bits, as
-        // the stored times have.
-        struct _utimbuf times;
-        times.actime = table.fileTimes[i];
-        times.modtime = table.fileTimes[i];
-        _utime(path, &times);
+        int result = writeNewCopy(table, i, path, buffer, window, progress, done, total, states[i]);
+        if (result != EXTRACT_SUCCESS)
+            return result;
     }
-    report(progress, window, "", 100);
-    report(progress, window, "Done", percentDone(done, total));
     return EXTRACT_SUCCESS;
+}
+
+// Gives every written file its final name, moving the earlier copy aside first.
+int replaceFiles(const PayloadTable &table, unsigned char *states)
+{
+    char path[TEXT_BUFFER_SIZE];
+    char fresh[TEXT_BUFFER_SIZE];
+    char old[TEXT_BUFFER_SIZE];
+    for (int32_t i = 0; i < table.fileCount; ++i) {
+        if (!(states[i] & WROTE_NEW))
+            continue;
+        if (!finalPath(table, i, path, sizeof path) ||
+            !sideName(fresh, sizeof fresh, path, NEW_SUFFIX) ||
+            !sideName(old, sizeof old, path, OLD_SUFFIX))
+            return EXTRACT_CANNOT_CREATE;
+        if (exists(path)) {
+            if (!MoveFileA(path, old))
+                return EXTRACT_CANNOT_CREATE;
+            states[i] |= MOVED_ASIDE;
+        }
+        if (!MoveFileA(fresh, path))
+            return EXTRACT_CANNOT_CREATE;
+        states[i] |= PLACED;
+    }
+    return EXTRACT_SUCCESS;
+}
+
+// After a failure: every earlier copy back under its final name, and what this run wrote gone.
+// With done set, after success: the moved-aside earlier copies go.
+void settleFiles(const PayloadTable &table, const unsigned char *states, int done)
+{
+    char path[TEXT_BUFFER_SIZE];
+    char side[TEXT_BUFFER_SIZE];
+    for (int32_t i = 0; i < table.fileCount; ++i) {
+        unsigned char state = states[i];
+        if (state == 0 || !finalPath(table, i, path, sizeof path))
+            continue;
+        if (done) {
+            if ((state & MOVED_ASIDE) && sideName(side, sizeof side, path, OLD_SUFFIX))
+                discardMovedAside(side);
+            continue;
+        }
+        if (state & PLACED)
+            DeleteFileA(path);
+        else if (sideName(side, sizeof side, path, NEW_SUFFIX))
+            DeleteFileA(side);
+        if ((state & MOVED_ASIDE) && sideName(side, sizeof side, path, OLD_SUFFIX))
+            MoveFileA(side, path);
+    }
 }
 
 }  // namespace
@@ -116,15 +240,25 @@ int extractFiles(const PayloadTable &table, unsigned char *buffer, HWND window,
 int extractPayloadTable(const PayloadTable &table, HWND window, ProgressRoutine progress)
 {
     unsigned char *buffer = (unsigned char *)malloc(PAYLOAD_CHUNK_LIMIT);
-    free(openedForWriting);
-    recordedTable = &table;
-    openedForWriting = (unsigned char *)calloc(table.fileCount > 0 ? (size_t)table.fileCount : 1, 1);
-    if (buffer == NULL || openedForWriting == NULL) {
-        free(buffer);
-        return EXTRACT_OUT_OF_MEMORY;
+    unsigned char *states =
+        (unsigned char *)calloc(table.fileCount > 0 ? (size_t)table.fileCount : 1, 1);
+    int result = EXTRACT_OUT_OF_MEMORY;
+    if (buffer != NULL && states != NULL) {
+        char path[TEXT_BUFFER_SIZE];
+        for (int32_t i = 0; i < table.fileCount; ++i)
+            if (finalPath(table, i, path, sizeof path))
+                cleanLeftovers(path);
+        result = writeFiles(table, buffer, states, window, progress);
+        if (result == EXTRACT_SUCCESS)
+            result = replaceFiles(table, states);
+        settleFiles(table, states, result == EXTRACT_SUCCESS);
     }
-    int result = extractFiles(table, buffer, window, progress);
     free(buffer);
+    free(states);
+    if (result == EXTRACT_SUCCESS) {
+        report(progress, window, "", 100);
+        report(progress, window, "Done", 100);
+    }
     return result;
 }
 
@@ -146,23 +280,4 @@ int makeParentDirectories(const char *path)
             return 0;
     }
     return 1;
-}
-
-int removePayloadTableFiles(const PayloadTable &table, HWND window, ProgressRoutine progress)
-{
-    int recorded = recordedTable == &table && openedForWriting != NULL;
-    for (int32_t i = 0; i < table.fileCount; ++i) {
-        report(progress, window, table.fileNames[i], percentDone(i, table.fileCount));
-        if (!recorded || !openedForWriting[i])
-            continue;
-        FILE *file = fopen(table.fileNames[i], "rb");
-        if (file == NULL)
-            continue;
-        fclose(file);
-        if (remove(table.fileNames[i]) != 0)
-            return 0;
-        openedForWriting[i] = 0;
-    }
-    report(progress, window, "", 100);
-    return 4;
 }

@@ -32,6 +32,8 @@ intptr_t runAndWait(const char *path, const char *argument0, const char *argumen
 }  // namespace
 
 extern const SetupCalls setupCalls = {
+    .holdRunLock = holdSetupRunLock,
+    .payloadIntact = payloadTableIntact,
     .messageBox = MessageBoxA,
     .runAgreement = runAgreement,
     .createProgressDialog = createProgressDialog,
@@ -46,12 +48,12 @@ extern const SetupCalls setupCalls = {
     .removeOldService = removeOldService,
     .pause = pauseWithAnimation,
     .extract = extractPayloadTable,
-    .removeExtracted = removePayloadTableFiles,
     .progress = showProgress,
     .createShortcut = createShortcut,
     .createKey = RegCreateKeyExA,
     .setValue = RegSetValueExA,
     .closeKey = RegCloseKey,
+    .readProfileString = GetPrivateProfileStringA,
     .writeProfileString = WritePrivateProfileStringA,
     .startProgram = WinExec,
     .runAndWait = runAndWait,

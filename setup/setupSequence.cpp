@@ -53,7 +53,9 @@ int chooseFolderWithRoom(SetupRun &run)
             showMessage(run, MESSAGE_NOT_INSTALLED);
             return 0;
         }
+        // Written at once: the dialog proposes it again when the drive lacks room.
         calls.writeProfileString(INI_SECTION, INI_DATA_DIR_KEY, dataFolder, settings.iniFileName);
+        run.dataFolderWritten = 1;
         calls.changeDirectory(dataFolder);
         char root[TEXT_BUFFER_SIZE];
         buildDriveRoot(root, sizeof root, dataFolder, calls.currentDrive(), ansiLeadBytes());
@@ -67,6 +69,18 @@ int chooseFolderWithRoom(SetupRun &run)
         showMessage(run, MESSAGE_NO_SPACE, settings.requiredMegabytes, root,
                     (int)freeMegabytes(sectorsPerCluster, bytesPerSector, freeClusters));
     }
+}
+
+// An installed program reads the INI value: once the choice is made, the value it held goes
+// back, so that a run that ends without installing, even a killed one, leaves it as it was.
+// The completed install writes the chosen folder. Without an earlier value the choice stays,
+// to be proposed by the next run.
+void restoreEarlierDataFolder(const SetupRun &run)
+{
+    const char *earlier = run.earlierDataFolder;
+    if (run.dataFolderWritten && earlier[0] != '\0' && strcmp(earlier, run.folderChoice.folder) != 0)
+        run.calls->writeProfileString(INI_SECTION, INI_DATA_DIR_KEY, earlier,
+                                      run.settings->iniFileName);
 }
 
 void setTextValue(const SetupCalls &calls, HKEY key, const char *name, const char *text)
@@ -160,7 +174,14 @@ void runSteps(SetupRun &run)
         return;
     }
 
-    if (!chooseFolderWithRoom(run))
+    // A value that would not fit whole is not one a program of ours wrote: none to restore.
+    DWORD length = calls.readProfileString(INI_SECTION, INI_DATA_DIR_KEY, "", run.earlierDataFolder,
+                                           sizeof run.earlierDataFolder, settings.iniFileName);
+    if (length + 1 >= sizeof run.earlierDataFolder)
+        run.earlierDataFolder[0] = '\0';
+    int chosen = chooseFolderWithRoom(run);
+    restoreEarlierDataFolder(run);
+    if (!chosen)
         return;
     // The program and uninstaller paths are needed only after the extraction, but a folder
     // whose paths cannot be named in full is refused now, before anything is written. The
@@ -198,8 +219,8 @@ void runSteps(SetupRun &run)
     if (result != EXTRACT_SUCCESS) {
         static const SetupMessage failures[] = {MESSAGE_FAILED_CREATE, MESSAGE_FAILED_WRITE,
                                                 MESSAGE_FAILED_MEMORY};
+        // The extraction has put every earlier file back and left nothing of its own.
         showMessage(run, result >= 1 && result <= 3 ? failures[result - 1] : MESSAGE_FAILED_CREATE);
-        calls.removeExtracted(*run.payload, NULL, NULL);
         return;
     }
     calls.destroyWindow(progress);
@@ -240,6 +261,16 @@ int runSetup(SetupRun *run, HINSTANCE instance, const InstallerSettings &setting
     run->settings = &settings;
     run->payload = &payload;
     run->calls = &calls;
+    // Before the background window: a second run, or a damaged setup file, ends with its
+    // message and writes nothing.
+    if (!calls.holdRunLock(settings.productName)) {
+        showMessage(*run, MESSAGE_ALREADY_RUNNING, settings.productName);
+        return 0;
+    }
+    if (!calls.payloadIntact(payload)) {
+        showMessage(*run, MESSAGE_DAMAGED);
+        return 0;
+    }
     formatText(run->paintedTitle, sizeof run->paintedTitle, BACKGROUND_TITLE_FORMAT,
                settings.productName);
     run->nt = calls.isNtPlatform();

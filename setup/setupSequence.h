@@ -9,7 +9,9 @@
 #include "core/installerSettings.h"
 #include "core/payloadTable.h"
 #include "payload/extraction.h"
+#include "payload/payloadCheck.h"
 #include "system/runningCopies.h"
+#include "system/setupRunLock.h"
 #include "ui/backgroundWindow.h"
 #include "ui/dataFolderChoice.h"
 #include "ui/pauseAnimation.h"
@@ -18,6 +20,8 @@
 // platform's and the parts' own routines (setupCalls), the sequence's tests with scripted
 // ones. The compiler checks each entry against the routine it stands for.
 struct SetupCalls {
+    int (*holdRunLock)(const char *productName);
+    int (*payloadIntact)(const PayloadTable &table);
     int(WINAPI *messageBox)(HWND owner, LPCSTR text, LPCSTR title, UINT style);
     // The modal agreement: 1 accepted, 0 refused, -1 not shown.
     INT_PTR (*runAgreement)(HINSTANCE instance, HWND owner);
@@ -35,7 +39,6 @@ struct SetupCalls {
     int (*removeOldService)(const char *serviceName, const PauseRoutine &pause);
     void (*pause)(PauseAnimation *animation, int milliseconds);
     int (*extract)(const PayloadTable &table, HWND window, ProgressRoutine progress);
-    int (*removeExtracted)(const PayloadTable &table, HWND window, ProgressRoutine progress);
     ProgressRoutine progress;
     int (*createShortcut)(const char *group, const char *name, const char *target,
                           const char *workingDirectory, const char *arguments);
@@ -45,6 +48,8 @@ struct SetupCalls {
     LONG(WINAPI *setValue)(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE *data,
                            DWORD size);
     LONG(WINAPI *closeKey)(HKEY key);
+    DWORD(WINAPI *readProfileString)(LPCSTR section, LPCSTR key, LPCSTR fallback, LPSTR value,
+                                     DWORD size, LPCSTR file);
     BOOL(WINAPI *writeProfileString)(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR file);
     UINT(WINAPI *startProgram)(LPCSTR command, UINT show);
     // Runs path with up to three arguments (NULL ends them) and waits: its exit code, or -1.
@@ -67,6 +72,9 @@ struct SetupRun {
     BackgroundPicture picture;            // the title font and the painted title
     PauseAnimation animation;
     FolderChoice folderChoice;            // holds the data folder once chosen
+    // The INI value before the run ("" when none), and whether the run has written its own.
+    char earlierDataFolder[TEXT_BUFFER_SIZE];
+    int dataFolderWritten;
     // The data folder joined with the program's and the uninstaller's file names.
     char programPath[TEXT_BUFFER_SIZE];
     char uninstallerPath[TEXT_BUFFER_SIZE];

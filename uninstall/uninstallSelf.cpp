@@ -15,6 +15,7 @@
 #include "core/boundedText.h"
 #include "core/installerSettings.h"
 #include "platform/platformInfo.h"
+#include "platform/restartRemoval.h"
 #include "uninstallSteps.h"
 #include "core/uninstallTexts.h"
 
@@ -25,9 +26,6 @@ const DWORD handOverMilliseconds = 15000;
 // The original's file may stay locked a moment after its process has ended.
 const int deleteAttempts = 40;
 const int deleteRetryMilliseconds = 250;
-
-// The [rename] section of WININIT.INI, read and written whole.
-char renameSection[8192];
 
 // Leaves a file for the next restart, with its folder when that may go once empty.
 void leaveForRestart(const char *file, const char *folder)
@@ -125,25 +123,6 @@ int ownHandOverEventName(char *name, size_t size)
 }
 
 }  // namespace
-
-int scheduleRemovalAtRestart(const char *path)
-{
-    if (MoveFileExA(path, NULL, MOVEFILE_DELAY_UNTIL_REBOOT))
-        return 1;
-    // The 9x family has no such call: it deletes what WININIT.INI names, by short names.
-    if (GetLastError() != ERROR_CALL_NOT_IMPLEMENTED)
-        return 0;
-    char shortPath[MAX_PATH];
-    DWORD length = GetShortPathNameA(path, shortPath, sizeof shortPath);
-    if (length == 0 || length >= sizeof shortPath)
-        return 0;
-    DWORD used = GetPrivateProfileSectionA("rename", renameSection, sizeof renameSection,
-                                           "wininit.ini");
-    if (used >= sizeof renameSection - 2)  // not read whole: writing it back would lose lines
-        return 0;
-    return appendRenameEntry(renameSection, sizeof renameSection, shortPath) &&
-           WritePrivateProfileSectionA("rename", renameSection, "wininit.ini");
-}
 
 int isFinishRequest(const char *arguments)
 {

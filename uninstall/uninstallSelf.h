@@ -14,8 +14,6 @@ int handOverSelfRemoval(char *copyPath, size_t size);
 // The copy's part, started with the arguments that handOverSelfRemoval gives it; the exit
 // code. 0 when the uninstaller's file is gone.
 int finishSelfRemoval(const char *arguments);
-// Marks a file, or an empty folder, for removal at the next restart; 0 when it could not.
-int scheduleRemovalAtRestart(const char *path);
 // 1 when the arguments ask for the copy's part.
 int isFinishRequest(const char *arguments);
 

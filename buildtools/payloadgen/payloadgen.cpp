@@ -8,7 +8,9 @@
 //     <base>.bin  the chunks' zlib streams, back to back
 //     <base>-<i>.S  for every file i, an assembler unit that pulls that file's streams out of
 //                 <base>.bin with .incbin under a symbol of its own (nothing for an empty file)
-//     <base>.cpp  the PayloadTable, pointing into those symbols, with the files' inflated size
+//     <base>.cpp  the PayloadTable, pointing into those symbols, with each file's Adler-32 of
+//                 its streams back to back, which the program checks before it writes anything,
+//                 and the files' inflated size
 //     <base>.index (with --index) the same table as text, for tools that read the chunk file:
 //                 one line per file: <stored name> TAB <time> TAB <chunk sizes, comma-separated>
 // With --names-only it writes only <base>.cpp, a PayloadNameList of the stored names in table
@@ -315,6 +317,33 @@ void writeFile(const std::string &path, const std::string &content)
         fail("cannot write '" + path + "'");
 }
 
+// Each file's Adler-32 over its streams back to back, read again from the chunk file: the
+// bytes the program will carry.
+std::vector<uint32_t> fileChecks(const std::string &blobPath, const std::vector<FileChunks> &files)
+{
+    FILE *blob = std::fopen(blobPath.c_str(), "rb");
+    if (blob == nullptr)
+        fail("cannot read '" + blobPath + "' back: " + std::strerror(errno));
+    std::vector<unsigned char> buffer(1 << 20);
+    std::vector<uint32_t> checks;
+    for (const FileChunks &file : files) {
+        uLong check = adler32(0L, Z_NULL, 0);
+        uint64_t left = 0;
+        for (uint32_t size : file.sizes)
+            left += size;
+        while (left > 0) {
+            size_t length = (size_t)std::min<uint64_t>(left, buffer.size());
+            if (std::fread(buffer.data(), 1, length, blob) != length)
+                fail("cannot read '" + blobPath + "' back");
+            check = adler32(check, buffer.data(), (uInt)length);
+            left -= length;
+        }
+        checks.push_back((uint32_t)check);
+    }
+    std::fclose(blob);
+    return checks;
+}
+
 // The symbol under which file i's streams lie.
 std::string fileSymbol(const Options &options, size_t i)
 {
@@ -322,7 +351,8 @@ std::string fileSymbol(const Options &options, size_t i)
 }
 
 std::string tableSource(const Options &options, const std::vector<Entry> &entries,
-                        const std::vector<FileChunks> &files, int32_t installedKilobytes)
+                        const std::vector<FileChunks> &files, const std::vector<uint32_t> &checks,
+                        int32_t installedKilobytes)
 {
     std::string out;
     std::string manifestName = options.manifest.substr(options.manifest.find_last_of('/') + 1);
@@ -365,11 +395,12 @@ std::string tableSource(const Options &options, const std::vector<Entry> &entrie
         return entries[i].time == INT32_MIN ? std::string("INT32_MIN")
                                             : std::to_string(entries[i].time);
     });
+    list("uint32_t", "fileChecks", [&](size_t i) { return std::to_string(checks[i]) + "u"; });
     out += "\n}  // namespace\n\n";
     out += "extern const PayloadTable " + options.tableName + ";\n";
     out += "const PayloadTable " + options.tableName + " = {\n    " +
            std::to_string(entries.size()) +
-           ", chunkData, chunkSizes, fileNames, chunkCounts, fileTimes, " +
+           ", chunkData, chunkSizes, fileNames, chunkCounts, fileTimes, fileChecks, " +
            std::to_string(installedKilobytes) + ",\n};\n";
     return out;
 }
@@ -473,7 +504,8 @@ int main(int argc, char **argv)
         writeFile(options.outputDirectory + "/" + options.base + "-" + std::to_string(i) + ".S",
                   assemblerSource(options, blobPath, i, files[i]));
     writeFile(options.outputDirectory + "/" + options.base + ".cpp",
-              tableSource(options, entries, files, (int32_t)installedKilobytes));
+              tableSource(options, entries, files, fileChecks(blobPath, files),
+                          (int32_t)installedKilobytes));
     if (options.index) {
         std::string text;
         for (size_t i = 0; i < entries.size(); ++i) {

@@ -2,88 +2,16 @@
 // files and their times, shortcuts, the uninstall key, the INI value, started programs.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
 #include <string>
 #include <vector>
 
+#include "installation.h"
 #include "support/expectedTexts.h"
 #include "support/folderDialogDriver.h"
 #include "support/processRun.h"
 #include "support/shellLinks.h"
 #include "support/testPaths.h"
 #include "support/windowDriver.h"
-
-namespace {
-
-const char uninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velmorant";
-const char closeCopiesTitle[] = "Close Running Copies First!";
-const char doneTitle[] = "Installation Successful";
-
-std::string quoted(const std::string &path)
-{
-    return "\"" + path + "\"";
-}
-
-long long modificationTime(const std::string &path)
-{
-    struct __stat64 status;
-    return _stat64(path.c_str(), &status) == 0 ? (long long)status.st_mtime : -1;
-}
-
-// Starts setup.exe (or a test build) and accepts the agreement.
-void startAndAccept(ProcessRun &run, const char *program = "setup.exe")
-{
-    ASSERT_TRUE(run.start(quoted(buildFile(program))));
-    walk(run.processId(), {{"END USER LICENSE AGREEMENT", IDOK, NULL}}, 30000);
-}
-
-// What a successful run into folder leaves: the files with their stored times, both links,
-// the uninstall key and the INI value.
-void expectInstalledIn(const std::string &folder)
-{
-    struct File {
-        const char *name;
-        std::string source;
-        long long time;
-    } files[] = {
-        {"velmorant.exe", buildFile("product/velmorant.exe"), 1087915477},
-        {"velmorant.exe.manifest", sourceFile("product/velmorant.exe.manifest"), 1081208669},
-        {"qxuninst.exe", buildFile("uninstall/qxuninst.exe"), 1091219033},
-    };
-    for (const File &file : files) {
-        SCOPED_TRACE(file.name);
-        std::string path = folder + "\\" + file.name;
-        EXPECT_EQ(modificationTime(path), file.time);
-        EXPECT_TRUE(readFile(path) == readFile(file.source));
-    }
-    std::string group = programsFolder() + "\\Velmorant";
-    struct Link {
-        const char *file;
-        const char *target;
-    } links[] = {{"Velmorant.lnk", "velmorant.exe"}, {"Uninstall.lnk", "qxuninst.exe"}};
-    for (const Link &link : links) {
-        SCOPED_TRACE(link.file);
-        ShellLinkSeen seen = readShellLink(group + "\\" + link.file);
-        ASSERT_TRUE(seen.loaded);
-        EXPECT_EQ(seen.target, folder + "\\" + link.target);
-        EXPECT_EQ(seen.workingDirectory, folder);
-        EXPECT_EQ(seen.arguments, "");
-        EXPECT_EQ(seen.showCommand, 1u);
-    }
-    EXPECT_EQ(machineRegistryText(uninstallKey, "DisplayName"), "Velmorant");
-    EXPECT_EQ(machineRegistryText(uninstallKey, "DisplayVersion"), VELMORANT_VERSION);
-    EXPECT_EQ(machineRegistryText(uninstallKey, "UninstallString"), "\"" + folder + "\\qxuninst.exe\"");
-    EXPECT_EQ(iniText("velmorant.ini", "Options", "dataDir"), folder);
-}
-
-void expectNothingRegistered()
-{
-    EXPECT_EQ(machineRegistryText(uninstallKey, "DisplayName"), "<missing>");
-    EXPECT_FALSE(folderExists(programsFolder() + "\\Velmorant"));
-}
-
-}  // namespace
 
 TEST(Install, ChosenFolderAnsweredNo)
 {
@@ -221,8 +149,8 @@ TEST(DiskSpace, SmallDriveThenAnotherFolder)
     EXPECT_FALSE(fileExists("T:\\Velmorant\\velmorant.exe"));
 }
 
-// The uninstaller of an earlier installation cannot be replaced: the run stops with its
-// message and takes away exactly what it wrote.
+// The uninstaller of an earlier installation is read-only: it cannot be replaced. The run
+// stops with its message; the earlier file is as it was and nothing of the run is left.
 TEST(FailedExtraction, ReadOnlyTargetKeepsWhatWasThere)
 {
     std::string folder = "C:\\Apps\\Velmorant";
@@ -231,31 +159,37 @@ TEST(FailedExtraction, ReadOnlyTargetKeepsWhatWasThere)
     ASSERT_TRUE(writeFile(folder + "\\qxuninst.exe", "earlier uninstaller"));
     ASSERT_TRUE(SetFileAttributesA((folder + "\\qxuninst.exe").c_str(), FILE_ATTRIBUTE_READONLY));
     ASSERT_TRUE(writeFile(folder + "\\notes.txt", "the user's notes"));
+    std::vector<std::string> before = installationState(folder);
     ProcessRun run;
     startAndAccept(run);
     chooseFolderInDialog(run.processId(), "C:\\Apps", "Velmorant");
-    walk(run.processId(), {{closeCopiesTitle, IDOK, NULL},
-                           {"Velmorant Installation Failed", IDOK, failedCreateText}});
+    walk(run.processId(), {{closeCopiesTitle, IDOK, NULL}, {failedTitle, IDOK, failedCreateText}});
     EXPECT_EQ(run.wait(), 0);
-    EXPECT_FALSE(fileExists(folder + "\\velmorant.exe"));
-    EXPECT_FALSE(fileExists(folder + "\\velmorant.exe.manifest"));
+    // Only the two earlier files: no new one, no temporary name. No INI value was there: the
+    // chosen folder stays, to be proposed next time.
+    before.back() = "ini " + folder;
+    EXPECT_EQ(installationState(folder), before);
     EXPECT_EQ(readFile(folder + "\\qxuninst.exe"), "earlier uninstaller");
-    EXPECT_EQ(readFile(folder + "\\notes.txt"), "the user's notes");
     expectNothingRegistered();
 }
 
+// The disk fills during an upgrade of the files on T: while the product is installed on C:.
+// The files on T: are as they were, and the INI value still names the folder on C:, whose
+// installation is untouched.
 TEST(FailedExtraction, DiskFullDuringExtraction)
 {
+    installWithDefaults();
+    std::vector<std::string> installed = installationState(defaultFolder);
     ASSERT_TRUE(CreateDirectoryA("T:\\Velmorant", NULL));
+    ASSERT_TRUE(writeFile("T:\\Velmorant\\small.dat", "earlier small.dat"));
     ASSERT_TRUE(writeFile("T:\\Velmorant\\notes.txt", "the user's notes"));
+    std::vector<std::string> earlier = installationState("T:\\Velmorant");
     ProcessRun run;
     startAndAccept(run, "tests/endToEnd/setupBigPayload.exe");
     chooseFolderInDialog(run.processId(), "T:", "Velmorant");
-    walk(run.processId(), {{closeCopiesTitle, IDOK, NULL},
-                           {"Velmorant Installation Failed", IDOK, failedWriteText}});
+    walk(run.processId(), {{closeCopiesTitle, IDOK, NULL}, {failedTitle, IDOK, failedWriteText}});
     EXPECT_EQ(run.wait(), 0);
-    EXPECT_FALSE(fileExists("T:\\Velmorant\\small.dat"));
-    EXPECT_FALSE(fileExists("T:\\Velmorant\\big.bin"));
-    EXPECT_EQ(readFile("T:\\Velmorant\\notes.txt"), "the user's notes");
-    expectNothingRegistered();
+    EXPECT_EQ(installationState("T:\\Velmorant"), earlier);
+    EXPECT_EQ(installationState(defaultFolder), installed);
+    EXPECT_EQ(iniText("velmorant.ini", "Options", "dataDir"), defaultFolder);
 }

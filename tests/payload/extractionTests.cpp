@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "payload/extraction.h"
+#include "payload/payloadCheck.h"
 #include "support/testPaths.h"
 
 extern const PayloadTable sixOneOneTable;
@@ -16,6 +17,7 @@ extern const PayloadTable systemTable;
 extern const PayloadTable lockedTable;
 extern const PayloadTable mixedCaseTable;
 extern const PayloadTable fullDiskTable;
+extern const PayloadTable payloadTable;
 
 namespace {
 
@@ -75,6 +77,21 @@ void makeReadOnly(const std::string &path, const std::string &content)
     ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
 }
 
+// The names a run gives files beside their final ones, found in folder.
+std::vector<std::string> leftovers(const std::string &folder)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*.vminst-*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do
+        names.push_back(found.cFileName);
+    while (FindNextFileA(search, &found));
+    FindClose(search);
+    return names;
+}
+
 // Each test works in a fresh folder that is the current directory, as the data folder is.
 class Extraction : public ::testing::Test {
 protected:
@@ -94,7 +111,28 @@ protected:
     std::string at(const std::string &name) const { return folder + "\\" + name; }
 };
 
-class Removal : public Extraction {};
+// An earlier installation in the folder, each file with content and a time of its own.
+class Upgrade : public Extraction {
+protected:
+    const char *names[4] = {"velmorant.exe", "velmorant.exe.manifest", "qxuninst.exe", "notes.txt"};
+    void SetUp() override
+    {
+        Extraction::SetUp();
+        for (const char *name : names) {
+            ASSERT_TRUE(writeFile(at(name), std::string("earlier ") + name));
+            setModificationTime(at(name), 1200000000);
+        }
+    }
+    void expectEarlierFiles()
+    {
+        for (const char *name : names) {
+            SCOPED_TRACE(name);
+            EXPECT_EQ(fileTimes(at(name)).modification, 1200000000);
+            EXPECT_EQ(readFile(at(name)), std::string("earlier ") + name);
+        }
+        EXPECT_EQ(leftovers(folder), std::vector<std::string>());
+    }
+};
 
 }  // namespace
 
@@ -172,60 +210,84 @@ TEST_F(Extraction, OtherMixesOfCaseAreNotPassedOver)
 {
     makeReadOnly(at("Mixed.Dll"), "old");
     EXPECT_EQ(extractPayloadTable(mixedCaseTable, NULL, NULL), EXTRACT_CANNOT_CREATE);
-    EXPECT_TRUE(fileExists(at("first.dat")));
+    // The file written before is taken back; the one that stopped the run is as it was.
+    EXPECT_FALSE(fileExists(at("first.dat")));
     EXPECT_FALSE(fileExists(at("after.dat")));
     EXPECT_EQ(readFile(at("Mixed.Dll")), "old");
-    // The removal takes what was written and leaves the file it never opened.
-    EXPECT_EQ(removePayloadTableFiles(mixedCaseTable, NULL, NULL), 4);
-    EXPECT_FALSE(fileExists(at("first.dat")));
-    EXPECT_EQ(readFile(at("Mixed.Dll")), "old");
+    EXPECT_EQ(leftovers(folder), std::vector<std::string>());
 }
 
-// A stream damaged in the image: only verified bytes reach the file.
-TEST_F(Extraction, DamagedChunkWritesNoGarbage)
-{
-    const PayloadTable &good = sixOneOneTable;
-    ASSERT_EQ(good.chunkCounts[0], 6);
-    struct Damage {
-        const char *what;
-        int32_t chunk;
-        bool truncate;
-    } damages[] = {{"flipped bytes", 2, false}, {"cut short", 0, true}};
-    for (const Damage &damage : damages) {
-        SCOPED_TRACE(damage.what);
-        std::vector<unsigned char> stream(good.chunkData[0][damage.chunk],
-                                          good.chunkData[0][damage.chunk] +
-                                              good.chunkSizes[0][damage.chunk]);
-        int32_t size = (int32_t)stream.size();
-        if (damage.truncate)
-            size -= 10;
+// A copy of the six-one-one table with one stream of one file flipped or cut short.
+struct DamagedTable {
+    std::vector<unsigned char> stream;
+    std::vector<const unsigned char *> chunks[3];
+    std::vector<int32_t> sizes[3];
+    const unsigned char *const *chunkData[3];
+    const int32_t *chunkSizes[3];
+    PayloadTable table;
+    DamagedTable(int32_t file, int32_t chunk, bool truncate)
+    {
+        const PayloadTable &good = sixOneOneTable;
+        for (int32_t i = 0; i < 3; ++i) {
+            chunks[i].assign(good.chunkData[i], good.chunkData[i] + good.chunkCounts[i]);
+            sizes[i].assign(good.chunkSizes[i], good.chunkSizes[i] + good.chunkCounts[i]);
+        }
+        stream.assign(chunks[file][chunk], chunks[file][chunk] + sizes[file][chunk]);
+        if (truncate)
+            sizes[file][chunk] -= 10;
         else
             for (size_t k = stream.size() / 2; k < stream.size() / 2 + 8; ++k)
                 stream[k] ^= 0x5A;
-        std::vector<const unsigned char *> chunks(good.chunkData[0], good.chunkData[0] + 6);
-        std::vector<int32_t> sizes(good.chunkSizes[0], good.chunkSizes[0] + 6);
-        chunks[damage.chunk] = stream.data();
-        sizes[damage.chunk] = size;
-        const unsigned char *const *chunkData[] = {chunks.data()};
-        const int32_t *chunkSizes[] = {sizes.data()};
-        PayloadTable damaged = {1, chunkData, chunkSizes, good.fileNames, good.chunkCounts,
-                                good.fileTimes, good.installedKilobytes};
-        EXPECT_EQ(extractPayloadTable(damaged, NULL, NULL), EXTRACT_CANNOT_WRITE);
-        std::string content = readFile(at("velmorant.exe"));
-        EXPECT_EQ(content.size(), 30000u * damage.chunk);
-        EXPECT_TRUE(content == testData("program.exe").substr(0, content.size()));
+        chunks[file][chunk] = stream.data();
+        for (int32_t i = 0; i < 3; ++i) {
+            chunkData[i] = chunks[i].data();
+            chunkSizes[i] = sizes[i].data();
+        }
+        table = {3, chunkData, chunkSizes, good.fileNames, good.chunkCounts, good.fileTimes,
+                 good.fileChecks, good.installedKilobytes};
+    }
+};
+
+// The check the program makes at its start: every generated table passes it, a flipped byte or
+// a stream cut short anywhere fails it, and so does a table without recorded values.
+TEST(PayloadCheck, FindsDamageAnywhere)
+{
+    for (const PayloadTable *table : {&payloadTable, &sixOneOneTable, &systemTable, &lockedTable,
+                                      &mixedCaseTable, &fullDiskTable})
+        EXPECT_EQ(payloadTableIntact(*table), 1) << table->fileNames[0];
+    EXPECT_EQ(payloadTableIntact(DamagedTable(0, 0, false).table), 0);
+    EXPECT_EQ(payloadTableIntact(DamagedTable(2, 0, true).table), 0);
+    PayloadTable unchecked = sixOneOneTable;
+    unchecked.fileChecks = NULL;
+    EXPECT_EQ(payloadTableIntact(unchecked), 0);
+}
+
+// A stream damaged in the image: no file of it reaches a final name.
+TEST_F(Extraction, DamagedChunkWritesNothing)
+{
+    struct Damage {
+        const char *what;
+        int32_t file;
+        int32_t chunk;
+        bool truncate;
+    } damages[] = {{"flipped bytes", 0, 2, false}, {"last file cut short", 2, 0, true}};
+    for (const Damage &damage : damages) {
+        SCOPED_TRACE(damage.what);
+        DamagedTable damaged(damage.file, damage.chunk, damage.truncate);
+        EXPECT_EQ(extractPayloadTable(damaged.table, NULL, NULL), EXTRACT_CANNOT_WRITE);
+        EXPECT_FALSE(fileExists(at("velmorant.exe")));
+        EXPECT_FALSE(fileExists(at("velmorant.exe.manifest")));
+        EXPECT_FALSE(fileExists(at("qxuninst.exe")));
+        EXPECT_EQ(leftovers(folder), std::vector<std::string>());
     }
 }
 
 TEST_F(Extraction, EmptyTableNeedsNoDivision)
 {
-    PayloadTable empty = {0, NULL, NULL, NULL, NULL, NULL, 0};
+    PayloadTable empty = {0, NULL, NULL, NULL, NULL, NULL, NULL, 0};
     EXPECT_EQ(extractPayloadTable(empty, NULL, recordProgress), EXTRACT_SUCCESS);
     std::vector<Call> expected = {{"", 100}, {"Done", 100}};
     EXPECT_EQ(calls, expected);
-    calls.clear();
-    EXPECT_EQ(removePayloadTableFiles(empty, NULL, recordProgress), 4);
-    EXPECT_EQ(calls, std::vector<Call>({{"", 100}}));
 }
 
 TEST_F(Extraction, DestinationThatWouldNotFitIsRefused)
@@ -236,7 +298,7 @@ TEST_F(Extraction, DestinationThatWouldNotFitIsRefused)
         const char *names[] = {name.c_str()};
         const PayloadTable &good = sixOneOneTable;
         PayloadTable table = {1, good.chunkData + 1, good.chunkSizes + 1, names,
-                              good.chunkCounts + 1, good.fileTimes + 1, 0};
+                              good.chunkCounts + 1, good.fileTimes + 1, good.fileChecks + 1};
         EXPECT_EQ(extractPayloadTable(table, NULL, NULL), EXTRACT_CANNOT_CREATE);
     }
     WIN32_FIND_DATAA found;
@@ -246,54 +308,51 @@ TEST_F(Extraction, DestinationThatWouldNotFitIsRefused)
         FindClose(search);
 }
 
-TEST_F(Removal, CountsFilesNotChunks)
+// Whatever stops the run, before or after the first final name is replaced, every earlier file
+// is back as it was and nothing of the run is left. Then a run without a fault replaces them.
+TEST_F(Upgrade, EveryFailureKeepsEveryEarlierFile)
 {
+    {
+        SCOPED_TRACE("the last file held open: its replacement fails after the others'");
+        HANDLE held = CreateFileA(at("qxuninst.exe").c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING, 0, NULL);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        EXPECT_EQ(extractPayloadTable(sixOneOneTable, NULL, NULL), EXTRACT_CANNOT_CREATE);
+        CloseHandle(held);
+        expectEarlierFiles();
+    }
+    {
+        SCOPED_TRACE("the last file read-only");
+        ASSERT_TRUE(SetFileAttributesA(at("qxuninst.exe").c_str(), FILE_ATTRIBUTE_READONLY));
+        EXPECT_EQ(extractPayloadTable(sixOneOneTable, NULL, NULL), EXTRACT_CANNOT_CREATE);
+        ASSERT_TRUE(SetFileAttributesA(at("qxuninst.exe").c_str(), FILE_ATTRIBUTE_NORMAL));
+        expectEarlierFiles();
+    }
+    {
+        SCOPED_TRACE("the last file's chunk damaged");
+        DamagedTable damaged(2, 0, false);
+        EXPECT_EQ(extractPayloadTable(damaged.table, NULL, NULL), EXTRACT_CANNOT_WRITE);
+        expectEarlierFiles();
+    }
     ASSERT_EQ(extractPayloadTable(sixOneOneTable, NULL, NULL), EXTRACT_SUCCESS);
-    EXPECT_EQ(removePayloadTableFiles(sixOneOneTable, NULL, recordProgress), 4);
-    std::vector<Call> expected = {{"velmorant.exe", 0}, {"velmorant.exe.manifest", 33},
-                                  {"qxuninst.exe", 66}, {"", 100}};
-    EXPECT_EQ(calls, expected);
-    EXPECT_FALSE(fileExists(at("velmorant.exe")));
-    EXPECT_FALSE(fileExists(at("velmorant.exe.manifest")));
-    EXPECT_FALSE(fileExists(at("qxuninst.exe")));
+    EXPECT_TRUE(readFile(at("velmorant.exe")) == testData("program.exe"));
+    EXPECT_TRUE(readFile(at("qxuninst.exe")) == testData("uninstall.exe"));
+    EXPECT_EQ(readFile(at("notes.txt")), "earlier notes.txt");
+    EXPECT_EQ(leftovers(folder), std::vector<std::string>());
 }
 
-TEST_F(Removal, MissingFileIsPassedOver)
+// What a killed run leaves: a cut new copy, an earlier copy moved aside whose final name is
+// missing, and one whose final name has the new copy already. The next run takes them away
+// before it writes; the missing final name gets its earlier copy back, also when that run
+// then fails.
+TEST_F(Upgrade, LeftoversOfAKilledRunAreTakenAwayFirst)
 {
-    ASSERT_EQ(extractPayloadTable(sixOneOneTable, NULL, NULL), EXTRACT_SUCCESS);
-    ASSERT_TRUE(DeleteFileA(at("velmorant.exe").c_str()));
-    EXPECT_EQ(removePayloadTableFiles(sixOneOneTable, NULL, NULL), 4);
-    EXPECT_FALSE(fileExists(at("qxuninst.exe")));
-}
-
-TEST_F(Removal, FileThatCannotBeDeletedEndsTheRemoval)
-{
-    ASSERT_EQ(extractPayloadTable(sixOneOneTable, NULL, NULL), EXTRACT_SUCCESS);
-    // Readable but not deletable.
-    ASSERT_TRUE(SetFileAttributesA(at("velmorant.exe.manifest").c_str(), FILE_ATTRIBUTE_READONLY));
-    EXPECT_EQ(removePayloadTableFiles(sixOneOneTable, NULL, NULL), 0);
-    EXPECT_FALSE(fileExists(at("velmorant.exe")));
-    EXPECT_TRUE(fileExists(at("velmorant.exe.manifest")));
-    EXPECT_TRUE(fileExists(at("qxuninst.exe")));  // not tried after the failure
-}
-
-// A failure on the first file must not take away the previous installation's uninstaller.
-TEST_F(Removal, FilesTheRunNeverOpenedStay)
-{
-    makeReadOnly(at("velmorant.exe"), "previous program");
-    ASSERT_TRUE(writeFile(at("qxuninst.exe"), "previous uninstaller"));
-    EXPECT_EQ(extractPayloadTable(sixOneOneTable, NULL, NULL), EXTRACT_CANNOT_CREATE);
-    EXPECT_EQ(removePayloadTableFiles(sixOneOneTable, NULL, NULL), 4);
-    EXPECT_EQ(readFile(at("qxuninst.exe")), "previous uninstaller");
-    EXPECT_EQ(readFile(at("velmorant.exe")), "previous program");
-}
-
-TEST_F(Removal, RemovesNothingOfATableItDidNotExtract)
-{
-    ASSERT_TRUE(writeFile(at("first.dat"), "user data"));
-    ASSERT_EQ(extractPayloadTable(sixOneOneTable, NULL, NULL), EXTRACT_SUCCESS);
-    EXPECT_EQ(removePayloadTableFiles(lockedTable, NULL, NULL), 4);
-    EXPECT_EQ(readFile(at("first.dat")), "user data");
+    ASSERT_TRUE(writeFile(at("velmorant.exe.vminst-new"), "cut"));
+    ASSERT_TRUE(MoveFileA(at("qxuninst.exe").c_str(), at("qxuninst.exe.vminst-old").c_str()));
+    ASSERT_TRUE(writeFile(at("velmorant.exe.manifest.vminst-old"), "older manifest"));
+    DamagedTable damaged(2, 0, true);
+    EXPECT_EQ(extractPayloadTable(damaged.table, NULL, NULL), EXTRACT_CANNOT_WRITE);
+    expectEarlierFiles();
 }
 
 TEST_F(Extraction, ParentDirectories)
@@ -385,13 +444,7 @@ TEST_F(SystemDirectory, NewerCopyStaysOlderEqualOrMissingIsWritten)
     EXPECT_TRUE(fileExists(at("system\\lower.dat")));
     EXPECT_TRUE(fileExists(at("SYSTEMx\\other.dat")));
     EXPECT_FALSE(fileExists(systemFolder() + "\\lower.dat"));
-
-    // The removal never reaches into the system directory.
-    EXPECT_EQ(removePayloadTableFiles(systemTable, NULL, NULL), 4);
-    EXPECT_TRUE(fileExists(keep));
-    EXPECT_TRUE(fileExists(inner));
-    EXPECT_FALSE(fileExists(at("system\\lower.dat")));
-    EXPECT_FALSE(fileExists(at("after.dat")));
+    EXPECT_EQ(leftovers(systemFolder()), std::vector<std::string>());
 }
 
 // T: is a 200 KB tmpfs: the extraction runs out of room in the middle of a file.
@@ -401,21 +454,30 @@ protected:
     void TearDown() override { _chdir("C:\\"); }
 };
 
-TEST_F(FullDisk, ShortWriteGivesTwoAndTheRemovalTakesWhatWasWritten)
+TEST_F(FullDisk, ShortWriteGivesTwoAndLeavesNothing)
 {
     ASSERT_TRUE(writeFile("T:\\keep.dat", "the user's file"));
     EXPECT_EQ(extractPayloadTable(fullDiskTable, NULL, NULL), EXTRACT_CANNOT_WRITE);
-    EXPECT_TRUE(readFile("T:\\small.dat") == testData("small.dat"));
-    std::string partial = readFile("T:\\big.bin");
-    EXPECT_LT(partial.size(), testData("big.bin").size());
-    EXPECT_TRUE(partial == testData("big.bin").substr(0, partial.size()));
-    // Closed: it can be opened without sharing.
-    HANDLE check = CreateFileA("T:\\big.bin", GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
-    EXPECT_NE(check, INVALID_HANDLE_VALUE);
-    CloseHandle(check);
-
-    EXPECT_EQ(removePayloadTableFiles(fullDiskTable, NULL, NULL), 4);
     EXPECT_FALSE(fileExists("T:\\small.dat"));
     EXPECT_FALSE(fileExists("T:\\big.bin"));
     EXPECT_EQ(readFile("T:\\keep.dat"), "the user's file");
+    EXPECT_EQ(leftovers("T:"), std::vector<std::string>());
+}
+
+// The runtime holds a small file's bytes until it is closed: on a disk already full every
+// write succeeds and only the close fails, which must fail the run.
+TEST_F(FullDisk, DiskFullAtTheCloseGivesTwo)
+{
+    ASSERT_TRUE(writeFile("T:\\first.dat", "earlier"));
+    FILE *filler = fopen("T:\\filler", "wb");
+    ASSERT_NE(filler, (FILE *)NULL);
+    std::string block(4096, 'f');
+    while (fwrite(block.data(), 1, block.size(), filler) == block.size()) {
+    }
+    fclose(filler);
+    EXPECT_EQ(extractPayloadTable(mixedCaseTable, NULL, NULL), EXTRACT_CANNOT_WRITE);
+    EXPECT_EQ(readFile("T:\\first.dat"), "earlier");
+    EXPECT_FALSE(fileExists("T:\\Mixed.Dll"));
+    EXPECT_EQ(leftovers("T:"), std::vector<std::string>());
+    DeleteFileA("T:\\filler");
 }

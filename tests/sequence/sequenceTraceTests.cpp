@@ -29,6 +29,8 @@ HWND progressWindow;
 
 // The script of one run.
 struct Script {
+    bool runLockFree = true;
+    bool payloadIntact = true;
     bool nt = true;
     std::deque<std::string> folders = {"C:\\velmorant-tests\\trace"};
     // Free clusters per disk query (8 sectors of 512 bytes); -1 = the query fails.
@@ -54,6 +56,14 @@ std::string windowName(HWND window)
 }
 
 const SetupCalls tracedCalls = {
+    .holdRunLock = [](const char *productName) -> int {
+        log("lock:" + std::string(productName));
+        return script.runLockFree ? 1 : 0;
+    },
+    .payloadIntact = [](const PayloadTable &table) -> int {
+        log(std::string("check payload") + (&table == &payloadTable ? "" : " (another table)"));
+        return script.payloadIntact ? 1 : 0;
+    },
     .messageBox = [](HWND owner, LPCSTR text, LPCSTR title, UINT style) WINAPI -> int {
         log("box:" + std::string(title) + (owner == setupRun.backgroundWindow ? "" : " (not owned)") +
             " style " + std::to_string(style));
@@ -128,11 +138,6 @@ const SetupCalls tracedCalls = {
             (&table == &payloadTable ? "" : " (another table)"));
         return script.extractResult;
     },
-    .removeExtracted = [](const PayloadTable &table, HWND window, ProgressRoutine progress) -> int {
-        log(std::string("removePayloadFiles") +
-            (window == NULL && progress == NULL && &table == &payloadTable ? "" : " (with arguments)"));
-        return 4;
-    },
     .progress = showProgress,
     .createShortcut = [](const char *group, const char *name, const char *target,
                          const char *folder, const char *arguments) -> int {
@@ -150,6 +155,7 @@ const SetupCalls tracedCalls = {
     },
     .setValue = RegSetValueExA,
     .closeKey = RegCloseKey,
+    .readProfileString = GetPrivateProfileStringA,
     .writeProfileString = [](LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR file) WINAPI -> BOOL {
         log(std::string("ini:") + section + "/" + key + "=" + value + " in " + file);
         return WritePrivateProfileStringA(section, key, value, file);
@@ -182,6 +188,7 @@ protected:
         script = Script();
         CreateDirectoryA("C:\\velmorant-tests", NULL);
         CreateDirectoryA(folder.c_str(), NULL);
+        WritePrivateProfileStringA("Options", "dataDir", NULL, "velmorant.ini");
     }
     void TearDown() override
     {
@@ -210,6 +217,8 @@ TEST_F(Trace, NtFamilyWholeRun)
 {
     script.answers["Installation Successful"] = IDYES;
     std::vector<std::string> expected = {
+        "lock:Velmorant",
+        "check payload",
         "dialog:111",
         "chooseDataFolder always asking",
         "ini:Options/dataDir=" + folder + " in velmorant.ini",
@@ -252,6 +261,8 @@ TEST_F(Trace, Windows9xStartupEntryBeforeTheIniValue)
     script.nt = false;
     script.answers["Installation Successful"] = IDNO;
     std::vector<std::string> expected = {
+        "lock:Velmorant",
+        "check payload",
         "dialog:111",
         "chooseDataFolder always asking",
         "ini:Options/dataDir=" + folder + " in velmorant.ini",
@@ -282,6 +293,8 @@ TEST_F(Trace, NoSpaceAsksForAnotherFolder)
     script.freeClusters = {230, 256};  // 0.9 MB, then exactly 1 MB in 4096-byte clusters
     std::vector<std::string> got = run();
     std::vector<std::string> expected = {
+        "lock:Velmorant",
+        "check payload",
         "dialog:111",
         "chooseDataFolder always asking",
         "ini:Options/dataDir=D:\\small in velmorant.ini",
@@ -313,12 +326,13 @@ TEST_F(Trace, NetworkFolderIsMeasuredOnItsShare)
     script.folders = {"\\\\server\\share\\Velmorant"};
     script.freeClusters = {-1};  // unreadable: the check is skipped
     std::vector<std::string> got = run();
-    ASSERT_GE(got.size(), 6u);
-    EXPECT_EQ(got[4], "diskfree:\\\\server\\share\\");
-    EXPECT_EQ(got[5], "closeRunningCopies of Velmorant");
+    ASSERT_GE(got.size(), 8u);
+    EXPECT_EQ(got[6], "diskfree:\\\\server\\share\\");
+    EXPECT_EQ(got[7], "closeRunningCopies of Velmorant");
 }
 
-TEST_F(Trace, FailedExtractionShowsItsMessageAndRemovesTheFiles)
+// The extraction has already put back what it changed: the run only says why it ends.
+TEST_F(Trace, FailedExtractionShowsItsMessage)
 {
     const char *texts[] = {failedCreateText, failedWriteText, outOfMemoryText};
     for (int result = 1; result <= 3; ++result) {
@@ -330,10 +344,9 @@ TEST_F(Trace, FailedExtractionShowsItsMessageAndRemovesTheFiles)
         std::vector<std::string> tail = {
             "extract into Setup Progress with showProgress",
             "box:Velmorant Installation Failed" + boxStyleWarning,
-            "removePayloadFiles",
         };
         ASSERT_GE(got.size(), tail.size());
-        EXPECT_EQ(std::vector<std::string>(got.end() - 3, got.end()), tail);
+        EXPECT_EQ(std::vector<std::string>(got.end() - 2, got.end()), tail);
         EXPECT_EQ(script.texts["Velmorant Installation Failed"], texts[result - 1]);
         EXPECT_TRUE(IsWindow(progressWindow));  // left on screen
         TearDown();
@@ -364,7 +377,7 @@ TEST_F(Trace, CancelledFolderChoiceIsNotInstalled)
 {
     script.folders.clear();
     std::vector<std::string> expected = {
-        "dialog:111", "chooseDataFolder always asking",
+        "lock:Velmorant", "check payload", "dialog:111", "chooseDataFolder always asking",
         "box:Application Not Installed" + boxStyleWarning};
     EXPECT_EQ(run(), expected);
 }
@@ -392,5 +405,64 @@ TEST_F(Trace, FolderTooLongForItsFilesIsRefusedBeforeWriting)
         ASSERT_GE(got.size(), 1u);
         EXPECT_EQ(got.back() == "box:Velmorant Installation Failed" + boxStyleWarning, !c.taken);
         TearDown();
+    }
+}
+
+// A second run, and a setup file whose payload is damaged, end with their message before the
+// background window, before anything is read or written.
+TEST_F(Trace, SecondRunOrDamagedPayloadEndsAtOnce)
+{
+    script.runLockFree = false;
+    EXPECT_EQ(run(), std::vector<std::string>({"lock:Velmorant",
+                                               "box:Setup Already Running" + boxStyleWarning}));
+    EXPECT_EQ(script.texts["Setup Already Running"], alreadyRunningText);
+    EXPECT_EQ(setupRun.backgroundWindow, (HWND)NULL);
+
+    SetUp();
+    script.payloadIntact = false;
+    EXPECT_EQ(run(), std::vector<std::string>({"lock:Velmorant", "check payload",
+                                               "box:Velmorant Installation Failed" +
+                                                   boxStyleWarning}));
+    EXPECT_EQ(script.texts["Velmorant Installation Failed"], damagedText);
+    EXPECT_EQ(setupRun.backgroundWindow, (HWND)NULL);
+    EXPECT_EQ(iniText("velmorant.ini", "Options", "dataDir"), "<missing>");
+}
+
+// Every way a run ends after the choice: an earlier INI value is there again at the end unless
+// the run installed; without one the chosen folder stays, to be proposed next time.
+TEST_F(Trace, EarlyEndsLeaveTheEarlierIniValue)
+{
+    const std::string tooLong = "C:\\" + std::string(1007, 'v');
+    struct End {
+        const char *what;
+        std::deque<std::string> folders;
+        std::deque<long> freeClusters;
+        int removeServiceResult;
+        int extractResult;
+        bool installs;
+    } ends[] = {
+        {"no room, then cancelled", {"D:\\small"}, {230}, 0, EXTRACT_SUCCESS, false},
+        {"path too long", {tooLong}, {100000}, 0, EXTRACT_SUCCESS, false},
+        {"old service stays", {folder}, {100000}, -1, EXTRACT_SUCCESS, false},
+        {"extraction failed", {folder}, {100000}, 0, EXTRACT_CANNOT_WRITE, false},
+        {"installed", {folder}, {100000}, 0, EXTRACT_SUCCESS, true},
+    };
+    for (const End &end : ends) {
+        for (const char *earlier : {"C:\\Earlier", (const char *)NULL}) {
+            SCOPED_TRACE(std::string(end.what) + (earlier != NULL ? ", earlier value" : ""));
+            TearDown();
+            SetUp();
+            WritePrivateProfileStringA("Options", "dataDir", earlier, "velmorant.ini");
+            script.folders = end.folders;
+            script.freeClusters = end.freeClusters;
+            script.removeServiceResult = end.removeServiceResult;
+            script.extractResult = end.extractResult;
+            script.answers["Installation Successful"] = IDNO;
+            run();
+            std::string expected = end.folders.back();
+            if (earlier != NULL && !end.installs)
+                expected = earlier;
+            EXPECT_EQ(iniText("velmorant.ini", "Options", "dataDir"), expected);
+        }
     }
 }

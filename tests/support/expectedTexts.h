@@ -61,5 +61,12 @@ inline constexpr char existingFolderText[] =
 inline constexpr char outOfMemoryText[] =
     "Insufficient memory was available for the setup procedure. Close other applications "
     "and run the setup program again.";
+inline constexpr char damagedText[] =
+    "The setup file is damaged: its contents are not what was recorded when it was made, as "
+    "happens when a download is cut short or a copy goes wrong. Nothing has been installed or "
+    "changed. Download the setup program again and run the new copy.";
+inline constexpr char alreadyRunningText[] =
+    "The setup program of Velmorant is already running. Finish that installation first; this "
+    "copy ends now without changing anything.";
 
 #endif

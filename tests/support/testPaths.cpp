@@ -5,6 +5,8 @@
 #include <stdio.h>
 #include <stdlib.h>
 
+#include <vector>
+
 namespace {
 
 // A Linux path below the folder an environment variable names, through Wine's Z: drive.
@@ -136,4 +138,32 @@ std::string systemFolder()
     char path[MAX_PATH];
     GetSystemDirectoryA(path, sizeof path);
     return path;
+}
+
+std::vector<std::string> pendingRemovals()
+{
+    std::vector<std::string> paths;
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager",
+                      0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return paths;
+    std::vector<char> data(65536);
+    DWORD size = (DWORD)data.size();
+    DWORD type = 0;
+    if (RegQueryValueExA(key, "PendingFileRenameOperations", NULL, &type,
+                         reinterpret_cast<BYTE *>(data.data()), &size) == ERROR_SUCCESS &&
+        type == REG_MULTI_SZ) {
+        // Pairs of source and destination; an empty destination means removal.
+        size_t at = 0;
+        while (at < size && data[at] != '\0') {
+            std::string source = &data[at];
+            at += source.size() + 1;
+            std::string destination = at < size ? &data[at] : "";
+            at += destination.size() + 1;
+            if (destination.empty())
+                paths.push_back(source.rfind("\\??\\", 0) == 0 ? source.substr(4) : source);
+        }
+    }
+    RegCloseKey(key);
+    return paths;
 }

@@ -3,6 +3,7 @@
 #define VELMORANT_TEST_PATHS_H
 
 #include <string>
+#include <vector>
 
 // A file of the build tree as a Windows path (through Wine's Z: drive).
 std::string buildFile(const std::string &relative);
@@ -22,6 +23,9 @@ std::string machineRegistryText(const char *key, const char *value);
 long long machineRegistryNumber(const char *key, const char *value);
 // An INI value of a file in the Windows folder; "<missing>" when absent.
 std::string iniText(const char *file, const char *section, const char *key);
+// The files waiting for removal at the next restart, as the system records them (without
+// the "\??\" prefix).
+std::vector<std::string> pendingRemovals();
 std::string windowsFolder();
 std::string systemFolder();
 

@@ -187,35 +187,6 @@ void listTree(const std::string &root, std::map<std::string, long long> &tree)
     FindClose(search);
 }
 
-// The files waiting for the next restart, as the system records them ("\??\" prefix off).
-std::vector<std::string> pendingRemovals()
-{
-    std::vector<std::string> paths;
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager",
-                      0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-        return paths;
-    std::vector<char> data(65536);
-    DWORD size = (DWORD)data.size();
-    DWORD type = 0;
-    if (RegQueryValueExA(key, "PendingFileRenameOperations", NULL, &type,
-                         reinterpret_cast<BYTE *>(data.data()), &size) == ERROR_SUCCESS &&
-        type == REG_MULTI_SZ) {
-        // Pairs of source and destination; an empty destination means removal.
-        size_t at = 0;
-        while (at < size && data[at] != '\0') {
-            std::string source = &data[at];
-            at += source.size() + 1;
-            std::string destination = at < size ? &data[at] : "";
-            at += destination.size() + 1;
-            if (destination.empty())
-                paths.push_back(source.rfind("\\??\\", 0) == 0 ? source.substr(4) : source);
-        }
-    }
-    RegCloseKey(key);
-    return paths;
-}
-
 std::string lower(std::string text)
 {
     for (char &c : text)
