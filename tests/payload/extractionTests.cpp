@@ -298,7 +298,7 @@ TEST_F(Extraction, DestinationThatWouldNotFitIsRefused)
         const char *names[] = {name.c_str()};
         const PayloadTable &good = sixOneOneTable;
         PayloadTable table = {1, good.chunkData + 1, good.chunkSizes + 1, names,
-                              good.chunkCounts + 1, good.fileTimes + 1, good.fileChecks + 1};
+                              good.chunkCounts + 1, good.fileTimes + 1, good.fileChecks + 1, 0};
         EXPECT_EQ(extractPayloadTable(table, NULL, NULL), EXTRACT_CANNOT_CREATE);
     }
     WIN32_FIND_DATAA found;
