@@ -1,5 +1,5 @@
-// Writing the payload's files, one chunk at a time through one 32000-byte buffer, and taking
-// away what an extraction wrote when it failed.
+// Writing the payload's files, one chunk at a time as the chunks come inflated (inflateAhead),
+// and taking away what an extraction wrote when it failed.
 #include "extraction.h"
 
 #include <direct.h>
@@ -9,11 +9,11 @@
 #include <string.h>
 #include <sys/stat.h>
 #include <sys/utime.h>
-#include <zlib.h>
 
 #include "core/boundedText.h"
 #include "core/installerSettings.h"
 #include "core/payloadNames.h"
+#include "inflateAhead.h"
 
 namespace {
 
@@ -49,15 +49,15 @@ int destinationPath(const PayloadTable &table, int32_t i, char *path, size_t siz
 
 // Writes the chunks of file i to an open file: 1, or 0 when a chunk does not inflate
 // completely or is not completely written. Only verified bytes are ever written.
-int writeChunks(const PayloadTable &table, int32_t i, FILE *file, unsigned char *buffer,
+int writeChunks(const PayloadTable &table, int32_t i, FILE *file, InflateAhead *ahead,
                 HWND window, ProgressRoutine progress, int32_t &done, int32_t total)
 {
     for (int32_t j = 0; j < table.chunkCounts[i]; ++j) {
-        uLongf length = PAYLOAD_CHUNK_LIMIT;
-        if (uncompress(buffer, &length, table.chunkData[i][j], (uLong)table.chunkSizes[i][j]) !=
-            Z_OK)
+        const unsigned char *data;
+        int32_t length;
+        if (!inflatedChunk(ahead, i, j, &data, &length))
             return 0;
-        if (fwrite(buffer, 1, length, file) != length)
+        if (fwrite(data, 1, (size_t)length, file) != (size_t)length)
             return 0;
         ++done;
         report(progress, window, table.fileNames[i], percentDone(done, total));
@@ -65,7 +65,7 @@ int writeChunks(const PayloadTable &table, int32_t i, FILE *file, unsigned char 
     return 1;
 }
 
-int extractFiles(const PayloadTable &table, unsigned char *buffer, HWND window,
+int extractFiles(const PayloadTable &table, InflateAhead *ahead, HWND window,
                  ProgressRoutine progress)
 {
     int32_t total = 0;
@@ -95,7 +95,7 @@ int extractFiles(const PayloadTable &table, unsigned char *buffer, HWND window,
         }
         if (!hasSystemPrefix(table.fileNames[i]))
             openedForWriting[i] = 1;
-        int written = writeChunks(table, i, file, buffer, window, progress, done, total);
+        int written = writeChunks(table, i, file, ahead, window, progress, done, total);
         fclose(file);
         if (!written)
             return EXTRACT_CANNOT_WRITE;
@@ -113,16 +113,16 @@ int extractFiles(const PayloadTable &table, unsigned char *buffer, HWND window,
 
 int extractPayloadTable(const PayloadTable &table, HWND window, ProgressRoutine progress)
 {
-    unsigned char *buffer = (unsigned char *)malloc(PAYLOAD_CHUNK_LIMIT);
+    InflateAhead *ahead = startInflateAhead(table);
     free(openedForWriting);
     recordedTable = &table;
     openedForWriting = (unsigned char *)calloc(table.fileCount > 0 ? (size_t)table.fileCount : 1, 1);
-    if (buffer == NULL || openedForWriting == NULL) {
-        free(buffer);
+    if (ahead == NULL || openedForWriting == NULL) {
+        stopInflateAhead(ahead);
         return EXTRACT_OUT_OF_MEMORY;
     }
-    int result = extractFiles(table, buffer, window, progress);
-    free(buffer);
+    int result = extractFiles(table, ahead, window, progress);
+    stopInflateAhead(ahead);
     return result;
 }
 

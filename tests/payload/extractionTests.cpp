@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "payload/extraction.h"
+#include "payload/inflateAhead.h"
 #include "support/testPaths.h"
 
 extern const PayloadTable sixOneOneTable;
@@ -75,15 +76,19 @@ void makeReadOnly(const std::string &path, const std::string &content)
     ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
 }
 
-// Each test works in a fresh folder that is the current directory, as the data folder is.
-class Extraction : public ::testing::Test {
+// Each test works in a fresh folder that is the current directory, as the data folder is, and
+// runs with the number of inflating workers its parameter gives (0: the one-thread path).
+class Extraction : public ::testing::TestWithParam<int32_t> {
 protected:
     std::string folder;
     void SetUp() override
     {
+        setInflateWorkers(GetParam());
         calls.clear();
         seenWindow = NULL;
-        folder = scratchFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        name[name.find('/')] = '-';  // "Case/path": one folder per case and path
+        folder = scratchFolder(name);
         ASSERT_EQ(_chdir(folder.c_str()), 0);
     }
     void TearDown() override
@@ -96,9 +101,18 @@ protected:
 
 class Removal : public Extraction {};
 
+std::string pathName(const ::testing::TestParamInfo<int32_t> &info)
+{
+    return info.param == 0 ? "oneThread" : std::to_string(info.param) + "workers";
+}
+
 }  // namespace
 
-TEST_F(Extraction, ReportsEveryFileAndChunkAndWritesExactFiles)
+// Every case on both paths: with three workers, chunks are inflated well ahead of the writer.
+INSTANTIATE_TEST_SUITE_P(Inflation, Extraction, ::testing::Values(0, 3), pathName);
+INSTANTIATE_TEST_SUITE_P(Inflation, Removal, ::testing::Values(0, 3), pathName);
+
+TEST_P(Extraction, ReportsEveryFileAndChunkAndWritesExactFiles)
 {
     HWND window = GetDesktopWindow();  // any handle: it is only handed on
     ASSERT_EQ(extractPayloadTable(sixOneOneTable, window, recordProgress), EXTRACT_SUCCESS);
@@ -133,7 +147,29 @@ TEST_F(Extraction, ReportsEveryFileAndChunkAndWritesExactFiles)
     }
 }
 
-TEST_F(Extraction, WithoutProgressRoutineWritesTheSameFiles)
+// Workers (the parameter) against the one-thread path on a table of 1 + 20 + 1 chunks, more
+// than the workers' slots: every slot is used again.
+class WorkerOrder : public Extraction {};
+INSTANTIATE_TEST_SUITE_P(Inflation, WorkerOrder, ::testing::Values(1, 2), pathName);
+
+TEST_P(WorkerOrder, SameReportsAndFilesAsOneThread)
+{
+    std::vector<Call> reports[2];
+    for (int32_t path = 0; path < 2; ++path) {
+        SCOPED_TRACE(path);
+        setInflateWorkers(path == 0 ? 0 : GetParam());
+        calls.clear();
+        ASSERT_EQ(extractPayloadTable(fullDiskTable, NULL, recordProgress), EXTRACT_SUCCESS);
+        reports[path] = calls;
+        EXPECT_TRUE(readFile(at("big.bin")) == testData("big.bin"));
+        EXPECT_TRUE(readFile(at("keep.dat")) == testData("small.dat"));
+        ASSERT_EQ(removePayloadTableFiles(fullDiskTable, NULL, NULL), 4);
+    }
+    EXPECT_EQ(reports[0].size(), 3u + 22u + 2u);  // each file, each chunk, the end
+    EXPECT_EQ(reports[1], reports[0]);
+}
+
+TEST_P(Extraction, WithoutProgressRoutineWritesTheSameFiles)
 {
     ASSERT_EQ(extractPayloadTable(sixOneOneTable, NULL, NULL), EXTRACT_SUCCESS);
     EXPECT_TRUE(calls.empty());
@@ -142,7 +178,7 @@ TEST_F(Extraction, WithoutProgressRoutineWritesTheSameFiles)
     EXPECT_EQ(fileTimes(at("velmorant.exe.manifest")).modification, 1081208669);
 }
 
-TEST_F(Extraction, DataFolderFilesAreOverwrittenEvenWhenNewer)
+TEST_P(Extraction, DataFolderFilesAreOverwrittenEvenWhenNewer)
 {
     ASSERT_TRUE(writeFile(at("velmorant.exe"), "a newer copy"));
     setModificationTime(at("velmorant.exe"), 1900000000);
@@ -152,7 +188,7 @@ TEST_F(Extraction, DataFolderFilesAreOverwrittenEvenWhenNewer)
 }
 
 // A library held by a running program cannot be opened; its copy stays and the rest goes on.
-TEST_F(Extraction, LockedLibrariesArePassedOver)
+TEST_P(Extraction, LockedLibrariesArePassedOver)
 {
     makeReadOnly(at("plugin.dll"), "old plugin");
     makeReadOnly(at("PLUGIN2.DLL"), "old plugin 2");
@@ -168,7 +204,7 @@ TEST_F(Extraction, LockedLibrariesArePassedOver)
     EXPECT_TRUE(readFile(at("after.dat")) == testData("small.dat"));
 }
 
-TEST_F(Extraction, OtherMixesOfCaseAreNotPassedOver)
+TEST_P(Extraction, OtherMixesOfCaseAreNotPassedOver)
 {
     makeReadOnly(at("Mixed.Dll"), "old");
     EXPECT_EQ(extractPayloadTable(mixedCaseTable, NULL, NULL), EXTRACT_CANNOT_CREATE);
@@ -182,7 +218,7 @@ TEST_F(Extraction, OtherMixesOfCaseAreNotPassedOver)
 }
 
 // A stream damaged in the image: only verified bytes reach the file.
-TEST_F(Extraction, DamagedChunkWritesNoGarbage)
+TEST_P(Extraction, DamagedChunkWritesNoGarbage)
 {
     const PayloadTable &good = sixOneOneTable;
     ASSERT_EQ(good.chunkCounts[0], 6);
@@ -217,7 +253,7 @@ TEST_F(Extraction, DamagedChunkWritesNoGarbage)
     }
 }
 
-TEST_F(Extraction, EmptyTableNeedsNoDivision)
+TEST_P(Extraction, EmptyTableNeedsNoDivision)
 {
     PayloadTable empty = {0, NULL, NULL, NULL, NULL, NULL};
     EXPECT_EQ(extractPayloadTable(empty, NULL, recordProgress), EXTRACT_SUCCESS);
@@ -228,7 +264,7 @@ TEST_F(Extraction, EmptyTableNeedsNoDivision)
     EXPECT_EQ(calls, std::vector<Call>({{"", 100}}));
 }
 
-TEST_F(Extraction, DestinationThatWouldNotFitIsRefused)
+TEST_P(Extraction, DestinationThatWouldNotFitIsRefused)
 {
     std::string longName(1024, 'n');                          // 1025 bytes with its NUL
     std::string longSystemName = "SYSTEM/" + std::string(1020, 's');
@@ -246,7 +282,7 @@ TEST_F(Extraction, DestinationThatWouldNotFitIsRefused)
         FindClose(search);
 }
 
-TEST_F(Removal, CountsFilesNotChunks)
+TEST_P(Removal, CountsFilesNotChunks)
 {
     ASSERT_EQ(extractPayloadTable(sixOneOneTable, NULL, NULL), EXTRACT_SUCCESS);
     EXPECT_EQ(removePayloadTableFiles(sixOneOneTable, NULL, recordProgress), 4);
@@ -258,7 +294,7 @@ TEST_F(Removal, CountsFilesNotChunks)
     EXPECT_FALSE(fileExists(at("qxuninst.exe")));
 }
 
-TEST_F(Removal, MissingFileIsPassedOver)
+TEST_P(Removal, MissingFileIsPassedOver)
 {
     ASSERT_EQ(extractPayloadTable(sixOneOneTable, NULL, NULL), EXTRACT_SUCCESS);
     ASSERT_TRUE(DeleteFileA(at("velmorant.exe").c_str()));
@@ -266,7 +302,7 @@ TEST_F(Removal, MissingFileIsPassedOver)
     EXPECT_FALSE(fileExists(at("qxuninst.exe")));
 }
 
-TEST_F(Removal, FileThatCannotBeDeletedEndsTheRemoval)
+TEST_P(Removal, FileThatCannotBeDeletedEndsTheRemoval)
 {
     ASSERT_EQ(extractPayloadTable(sixOneOneTable, NULL, NULL), EXTRACT_SUCCESS);
     // Readable but not deletable.
@@ -278,7 +314,7 @@ TEST_F(Removal, FileThatCannotBeDeletedEndsTheRemoval)
 }
 
 // A failure on the first file must not take away the previous installation's uninstaller.
-TEST_F(Removal, FilesTheRunNeverOpenedStay)
+TEST_P(Removal, FilesTheRunNeverOpenedStay)
 {
     makeReadOnly(at("velmorant.exe"), "previous program");
     ASSERT_TRUE(writeFile(at("qxuninst.exe"), "previous uninstaller"));
@@ -288,7 +324,7 @@ TEST_F(Removal, FilesTheRunNeverOpenedStay)
     EXPECT_EQ(readFile(at("velmorant.exe")), "previous program");
 }
 
-TEST_F(Removal, RemovesNothingOfATableItDidNotExtract)
+TEST_P(Removal, RemovesNothingOfATableItDidNotExtract)
 {
     ASSERT_TRUE(writeFile(at("first.dat"), "user data"));
     ASSERT_EQ(extractPayloadTable(sixOneOneTable, NULL, NULL), EXTRACT_SUCCESS);
@@ -296,7 +332,7 @@ TEST_F(Removal, RemovesNothingOfATableItDidNotExtract)
     EXPECT_EQ(readFile(at("first.dat")), "user data");
 }
 
-TEST_F(Extraction, ParentDirectories)
+TEST_P(Extraction, ParentDirectories)
 {
     ASSERT_TRUE(writeFile(at("plain"), "a file"));
     struct Case {
@@ -336,8 +372,9 @@ protected:
         Extraction::TearDown();
     }
 };
+INSTANTIATE_TEST_SUITE_P(Inflation, SystemDirectory, ::testing::Values(0, 3), pathName);
 
-TEST_F(SystemDirectory, NewerCopyStaysOlderEqualOrMissingIsWritten)
+TEST_P(SystemDirectory, NewerCopyStaysOlderEqualOrMissingIsWritten)
 {
     const long long stored = 1000000000;
     struct Case {
@@ -395,13 +432,18 @@ TEST_F(SystemDirectory, NewerCopyStaysOlderEqualOrMissingIsWritten)
 }
 
 // T: is a 200 KB tmpfs: the extraction runs out of room in the middle of a file.
-class FullDisk : public ::testing::Test {
+class FullDisk : public ::testing::TestWithParam<int32_t> {
 protected:
-    void SetUp() override { ASSERT_EQ(_chdir("T:\\"), 0) << "the harness maps a small drive T:"; }
+    void SetUp() override
+    {
+        setInflateWorkers(GetParam());
+        ASSERT_EQ(_chdir("T:\\"), 0) << "the harness maps a small drive T:";
+    }
     void TearDown() override { _chdir("C:\\"); }
 };
+INSTANTIATE_TEST_SUITE_P(Inflation, FullDisk, ::testing::Values(0, 3), pathName);
 
-TEST_F(FullDisk, ShortWriteGivesTwoAndTheRemovalTakesWhatWasWritten)
+TEST_P(FullDisk, ShortWriteGivesTwoAndTheRemovalTakesWhatWasWritten)
 {
     ASSERT_TRUE(writeFile("T:\\keep.dat", "the user's file"));
     EXPECT_EQ(extractPayloadTable(fullDiskTable, NULL, NULL), EXTRACT_CANNOT_WRITE);
