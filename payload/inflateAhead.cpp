@@ -1,7 +1,10 @@
 // The chunks are independent zlib streams, so workers can inflate them in any order; a ring of
-// slots hands them to the writer in table order. Chunk s goes to slot s % slotCount, and a
-// semaphore counting free slots keeps the workers within slotCount chunks of the writer.
-// Only functions that Windows 95 and NT 4 have: threads, events, semaphores, critical sections.
+// slots hands them to the writer in table order. Chunk s goes to slot s % slotCount, and the
+// workers stay within slotCount chunks of the writer. Waiting and waking cost a call into the
+// system (under Wine, a round trip to its server), so a side sleeps only when it must and is
+// woken only when it sleeps: the writer when its chunk is done, the workers when half the
+// ring is free again. Only functions that Windows 95 and NT 4 have: threads, events,
+// semaphores, critical sections.
 #include "inflateAhead.h"
 
 #include <windows.h>
@@ -35,13 +38,15 @@ struct InflateAhead {
     int32_t claimChunk;
     int32_t claimed;
     int32_t stopping;
+    int32_t sleepingWorkers;
     // The writer's side: its place in the table and the chunks it handed back.
     int32_t askedFile;
     int32_t askedBase;  // sequence number of askedFile's first chunk
     int32_t released;
+    int32_t awaited;  // the chunk the writer sleeps for, or -1
     CRITICAL_SECTION lock;
-    HANDLE freeSlots;
-    HANDLE slotReady;  // auto-reset: a worker has finished a chunk
+    HANDLE wakeWorkers;  // semaphore: one count per sleeping worker woken
+    HANDLE slotReady;    // auto-reset: the awaited chunk is done
     HANDLE threads[kMostWorkers];
     int32_t workerCount;
 };
@@ -65,12 +70,18 @@ DWORD WINAPI inflateWorker(LPVOID parameter)
 {
     InflateAhead *ahead = static_cast<InflateAhead *>(parameter);
     const PayloadTable &table = *ahead->table;
+    EnterCriticalSection(&ahead->lock);
     for (;;) {
-        WaitForSingleObject(ahead->freeSlots, INFINITE);
-        EnterCriticalSection(&ahead->lock);
         if (ahead->stopping || ahead->claimed >= ahead->total) {
             LeaveCriticalSection(&ahead->lock);
             return 0;
+        }
+        if (ahead->claimed - ahead->released >= ahead->slotCount) {
+            ++ahead->sleepingWorkers;
+            LeaveCriticalSection(&ahead->lock);
+            WaitForSingleObject(ahead->wakeWorkers, INFINITE);
+            EnterCriticalSection(&ahead->lock);
+            continue;
         }
         while (ahead->claimChunk >= table.chunkCounts[ahead->claimFile]) {
             ++ahead->claimFile;
@@ -91,8 +102,19 @@ DWORD WINAPI inflateWorker(LPVOID parameter)
         slot.ok = ok;
         slot.length = length;
         slot.ready = 1;
-        LeaveCriticalSection(&ahead->lock);
-        SetEvent(ahead->slotReady);
+        if (ahead->awaited == slot.sequence) {
+            ahead->awaited = -1;
+            SetEvent(ahead->slotReady);
+        }
+    }
+}
+
+// Wakes the sleeping workers; called holding the lock.
+void wakeWorkers(InflateAhead *ahead)
+{
+    if (ahead->sleepingWorkers > 0) {
+        ReleaseSemaphore(ahead->wakeWorkers, ahead->sleepingWorkers, NULL);
+        ahead->sleepingWorkers = 0;
     }
 }
 
@@ -103,6 +125,8 @@ Slot &waitForChunk(InflateAhead *ahead, int32_t sequence)
     for (;;) {
         EnterCriticalSection(&ahead->lock);
         int ready = slot.sequence == sequence && slot.ready;
+        if (!ready)
+            ahead->awaited = sequence;
         LeaveCriticalSection(&ahead->lock);
         if (ready)
             return slot;
@@ -147,9 +171,10 @@ InflateAhead *startInflateAhead(const PayloadTable &table)
     if (workers == 0)
         return ahead;
     InitializeCriticalSection(&ahead->lock);
-    ahead->freeSlots = CreateSemaphoreA(NULL, ahead->slotCount, ahead->slotCount + kMostWorkers, NULL);
+    ahead->awaited = -1;
+    ahead->wakeWorkers = CreateSemaphoreA(NULL, 0, kMostWorkers, NULL);
     ahead->slotReady = CreateEventA(NULL, FALSE, FALSE, NULL);
-    if (ahead->freeSlots != NULL && ahead->slotReady != NULL) {
+    if (ahead->wakeWorkers != NULL && ahead->slotReady != NULL) {
         for (int32_t k = 0; k < workers; ++k) {
             DWORD id;  // Windows 95 wants somewhere to put it
             HANDLE thread = CreateThread(NULL, 0, inflateWorker, ahead, 0, &id);
@@ -175,9 +200,13 @@ int inflatedChunk(InflateAhead *ahead, int32_t file, int32_t chunk, const unsign
     int32_t sequence = ahead->askedBase + chunk;
     // Hands back the chunk given last time and those of files passed over, once inflated:
     // a worker may still be writing into their slots.
-    for (; ahead->released < sequence; ++ahead->released) {
+    while (ahead->released < sequence) {
         waitForChunk(ahead, ahead->released);
-        ReleaseSemaphore(ahead->freeSlots, 1, NULL);
+        EnterCriticalSection(&ahead->lock);
+        ++ahead->released;
+        if (ahead->claimed - ahead->released <= ahead->slotCount / 2)
+            wakeWorkers(ahead);
+        LeaveCriticalSection(&ahead->lock);
     }
     Slot &slot = waitForChunk(ahead, sequence);
     *data = slotBuffer(ahead, sequence % ahead->slotCount);
@@ -189,17 +218,16 @@ void stopInflateAhead(InflateAhead *ahead)
 {
     if (ahead == NULL)
         return;
-    if (ahead->freeSlots != NULL) {
+    if (ahead->wakeWorkers != NULL) {
         EnterCriticalSection(&ahead->lock);
         ahead->stopping = 1;
+        wakeWorkers(ahead);
         LeaveCriticalSection(&ahead->lock);
-        // One more free slot for each worker, so that none waits for ever.
-        ReleaseSemaphore(ahead->freeSlots, ahead->workerCount, NULL);
         for (int32_t k = 0; k < ahead->workerCount; ++k) {
             WaitForSingleObject(ahead->threads[k], INFINITE);
             CloseHandle(ahead->threads[k]);
         }
-        CloseHandle(ahead->freeSlots);
+        CloseHandle(ahead->wakeWorkers);
     }
     if (ahead->slotReady != NULL)
         CloseHandle(ahead->slotReady);
