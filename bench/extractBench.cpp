@@ -1,16 +1,21 @@
-// extractBench FOLDER: extracts the compiled-in payload into FOLDER with no progress routine,
-// the extraction's work and nothing else. Exit status 0 when it succeeded.
+// extractBench FOLDER [WORKERS]: extracts the compiled-in payload into FOLDER with no progress
+// routine, the extraction's work and nothing else; WORKERS 0 takes the one-thread path, by
+// default the program decides as the setup program does. Exit status 0 when it succeeded.
 #include <direct.h>
 #include <stdio.h>
+#include <stdlib.h>
 
 #include "payload/extraction.h"
+#include "payload/inflateAhead.h"
 
 int main(int argc, char **argv)
 {
-    if (argc != 2 || (_mkdir(argv[1]), _chdir(argv[1])) != 0) {
-        fprintf(stderr, "usage: extractBench FOLDER (a folder that can be made and entered)\n");
+    if (argc < 2 || argc > 3 || (_mkdir(argv[1]), _chdir(argv[1])) != 0) {
+        fprintf(stderr, "usage: extractBench FOLDER [WORKERS] (a folder that can be made and entered)\n");
         return 2;
     }
+    if (argc == 3)
+        setInflateWorkers(atoi(argv[2]));
     int result = extractPayload(NULL, NULL);
     if (result != EXTRACT_SUCCESS)
         fprintf(stderr, "extractBench: extraction result %d\n", result);
