@@ -1,6 +1,7 @@
 // extractBench FOLDER [WORKERS]: extracts the compiled-in payload into FOLDER with no progress
-// routine, the extraction's work and nothing else; WORKERS 0 takes the one-thread path, by
-// default the program decides as the setup program does. Exit status 0 when it succeeded.
+// routine, the extraction's work and nothing else; WORKERS as setInflateWorkers takes them
+// (-1: one per processor), by default what the setup program does. Exit status 0 when it
+// succeeded.
 #include <direct.h>
 #include <stdio.h>
 #include <stdlib.h>

@@ -121,7 +121,7 @@ oursRuns=() workersRuns=() nsisRuns=() nativeRuns=()
 for run in 1 2 3 4 5; do
   rm -rf "$drive/bench-out" "$drive/workers-out" "$drive/nsis-out" "$native"; mkdir -p "$native"; sync
   oursRuns+=("$(timed "$WINE" "$work/build/bench/extractBench.exe" 'C:\bench-out' 0)"); sync
-  workersRuns+=("$(timed "$WINE" "$work/build/bench/extractBench.exe" 'C:\workers-out')"); sync
+  workersRuns+=("$(timed "$WINE" "$work/build/bench/extractBench.exe" 'C:\workers-out' -1)"); sync
   nsisRuns+=("$(timed "$WINE" "$work/nsisBench.exe" /S)"); sync
   nativeRuns+=("$(timed "$work/build/host/install/bin/nativeExtract" \
     "$work/build/payloads/benchPayload/benchPayload.bin" \

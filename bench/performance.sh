@@ -15,6 +15,7 @@
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 sizes=(${*:-25 50 100 200})
+load=$(cut -d' ' -f1-3 /proc/loadavg)
 results=$root/bench/results
 work=$root/build/bench
 mkdir -p "$results" "$work"
@@ -66,12 +67,12 @@ oursStartup=$(startups "$root/build/x86_64/setup.exe" "END USER LICENSE AGREEMEN
 nsisStartup=$(startups "$work/nsisLicense.exe" "*")
 
 # The report.
-ratio() { echo "scale=2; $1 / $2" | bc -l | sed 's/^\./0./'; }
+ratio() { echo "scale=${3:-2}; $1 / $2" | bc -l | sed 's/^\./0./'; }
 table=$work/performance.tsv
 : >"$table"
 for mb in "${sizes[@]}"; do cat "$work/results-$mb.tsv" >>"$table"; done
 {
-  echo "Measured $(date -u '+%Y-%m-%d') on this machine ($(nproc) cores), Wine $("$WINE" --version 2>/dev/null | tr -d '\r'), NSIS $(makensis -VERSION)."
+  echo "Measured $(date -u '+%Y-%m-%d') on this machine ($(nproc) cores; load average $load at the start, $(cut -d" " -f1-3 /proc/loadavg) at the end), Wine $("$WINE" --version 2>/dev/null | tr -d '\r'), NSIS $(makensis -VERSION)."
   echo
   echo "| measure | this program | NSIS | ratio | target |"
   echo "|---|---|---|---|---|"
@@ -81,7 +82,7 @@ for mb in "${sizes[@]}"; do cat "$work/results-$mb.tsv" >>"$table"; done
   echo "| payload (MB) | files | build (s) | makensis (s) | ratio | build peak memory (MB) | installer (bytes) | NSIS (bytes) | ratio |"
   echo "|---|---|---|---|---|---|---|---|---|"
   while IFS=$'\t' read -r mb files bytes ob nb om nm os ns oe ne xe we; do
-    echo "| $((bytes / 1048576)) | $files | $ob | $nb | $(ratio "$ob" "$nb") | $((om / 1024)) | $os | $ns | $(ratio "$os" "$ns") |"
+    echo "| $((bytes / 1048576)) | $files | $ob | $nb | $(ratio "$ob" "$nb") | $((om / 1024)) | $os | $ns | $(ratio "$os" "$ns" 3) |"
   done <"$table"
   IFS=$'\t' read -r lmb lseconds lmemory lsteps lsize <"$work/results-onefile-$large.tsv"
   echo "| one file of $lmb | 1 | $lseconds | | | $((lmemory / 1024)) (per step: $lsteps) | $lsize | | |"

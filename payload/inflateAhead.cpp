@@ -16,7 +16,7 @@ namespace {
 const int32_t kMostWorkers = 4;
 const int32_t kSlotsPerWorker = 4;
 
-int32_t requestedWorkers = -1;
+int32_t requestedWorkers = 0;
 
 struct Slot {
     int32_t sequence;  // the chunk it holds or is being inflated into it

@@ -10,8 +10,10 @@
 
 struct InflateAhead;
 
-// Workers of the extractions that start after this call: 0 for the one-thread path, -1 (the
-// default) for one per processor when there are several, none on one processor.
+// Workers of the extractions that start after this call: 0 (the default) for the one-thread
+// path, -1 for one per processor when there are several, none on one processor. The one-thread
+// path is the default because the workers gained nothing measurable on the shared two-core
+// machine of the benchmark (bench/performance.sh reports both).
 void setInflateWorkers(int32_t workers);
 
 // Starts inflating table's chunks in table order; NULL when out of memory. Where no thread
