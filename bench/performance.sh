@@ -11,14 +11,20 @@
 #                  native one-thread inflate-and-write program, per size
 #   start-up       from process start to the agreement dialog on screen, against an NSIS
 #                  installer with a licence page
-# Writes bench/results/performance.md and bench/results/performance.png.
+# Writes bench/results/performance.md and bench/results/performance.png. With --report first,
+# writes them again from the last run's measurements without measuring.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
+reportOnly=0
+[ "${1:-}" = --report ] && { reportOnly=1; shift; }
 sizes=(${*:-25 50 100 200})
-load=$(cut -d' ' -f1-3 /proc/loadavg)
+large=300
 results=$root/bench/results
 work=$root/build/bench
 mkdir -p "$results" "$work"
+measures=$work/measures.env
+if [ "$reportOnly" = 0 ]; then
+load=$(cut -d' ' -f1-3 /proc/loadavg)
 "$root/tools/deps.sh"
 for p in nsis time bc gnuplot-nox; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' ||
@@ -39,7 +45,6 @@ for mb in "${sizes[@]}"; do
   echo "== payload of $mb MB"
   "$root/bench/payload-bench.sh" "$mb" | tail -n 12
 done
-large=300
 echo "== one file of $large MB"
 "$root/bench/payload-bench.sh" "$large" --one-file | tail -n 1
 
@@ -65,6 +70,11 @@ startups() {  # startups PROGRAM TITLE: five timed starts after one warm-up
 }
 oursStartup=$(startups "$root/build/x86_64/setup.exe" "END USER LICENSE AGREEMENT")
 nsisStartup=$(startups "$work/nsisLicense.exe" "*")
+endLoad=$(cut -d' ' -f1-3 /proc/loadavg)
+versions="Wine $("$WINE" --version 2>/dev/null | tr -d '\r'), NSIS $(makensis -VERSION)"
+declare -p load endLoad versions stub nsisEmpty oursStartup nsisStartup >"$measures"
+fi
+. "$measures"
 
 # The report.
 ratio() { echo "scale=${3:-2}; $1 / $2" | bc -l | sed 's/^\./0./'; }
@@ -72,7 +82,7 @@ table=$work/performance.tsv
 : >"$table"
 for mb in "${sizes[@]}"; do cat "$work/results-$mb.tsv" >>"$table"; done
 {
-  echo "Measured $(date -u '+%Y-%m-%d') on this machine ($(nproc) cores; load average $load at the start, $(cut -d" " -f1-3 /proc/loadavg) at the end), Wine $("$WINE" --version 2>/dev/null | tr -d '\r'), NSIS $(makensis -VERSION)."
+  echo "Measured $(date -u -r "$measures" '+%Y-%m-%d') on this machine ($(nproc) cores; load average $load at the start, $endLoad at the end), $versions."
   echo
   echo "| measure | this program | NSIS | ratio | target |"
   echo "|---|---|---|---|---|"
@@ -87,15 +97,15 @@ for mb in "${sizes[@]}"; do cat "$work/results-$mb.tsv" >>"$table"; done
   IFS=$'\t' read -r lmb lseconds lmemory lsteps lsize <"$work/results-onefile-$large.tsv"
   echo "| one file of $lmb | 1 | $lseconds | | | $((lmemory / 1024)) (per step: $lsteps) | $lsize | | |"
   echo
-  echo "| payload (MB) | one thread (s) | workers (s) | gain | NSIS /S (s) | native (s) | workers to NSIS | workers to native |"
+  echo "| payload (MB) | one thread (s) | NSIS /S (s) | native (s) | to NSIS | to native | workers (s) | gain |"
   echo "|---|---|---|---|---|---|---|---|"
   while IFS=$'\t' read -r mb files bytes ob nb om nm os ns oe ne xe we; do
-    echo "| $((bytes / 1048576)) | $oe | $we | $(ratio "$oe" "$we") | $ne | $xe | $(ratio "$we" "$ne") | $(ratio "$we" "$xe") |"
+    echo "| $((bytes / 1048576)) | $oe | $ne | $xe | $(ratio "$oe" "$ne") | $(ratio "$oe" "$xe") | $we | $(ratio "$oe" "$we") |"
   done <"$table"
   echo
   echo "Targets: build ≤ 0.5 × makensis, its every step ≤ 64 MB even for one file of 300 MB;" \
        "installer ≤ 1.0 × NSIS; extraction ≤ 0.5 × NSIS, ≤ 1.0 × native at 200 MB and ≤ 1.2 × at 25 and 50 MB." \
-       "Gain: one thread's time over the workers'."
+       "The setup program extracts on one thread; gain: its time over the workers'."
 } | tee "$results/performance.md"
 
 gnuplot <<PLOT
