@@ -1,7 +1,7 @@
-// Writing the payload's files, one chunk at a time through one 32000-byte buffer. Every file
-// is written under a temporary name beside its final one; only when all are written whole do
-// they take the final names, each earlier file moved aside first, so that any failure puts
-// every earlier file back as it was and a killed run leaves no cut file under a final name.
+// Writing the payload's files, one chunk at a time as the chunks come inflated (inflateAhead).
+// Every file is written under a temporary name beside its final one; only when all are written
+// whole do they take the final names, each earlier file moved aside first, so that any failure
+// puts every earlier file back as it was and a killed run leaves no cut file under a final name.
 #include "extraction.h"
 
 #include <direct.h>
@@ -11,12 +11,12 @@
 #include <string.h>
 #include <sys/stat.h>
 #include <sys/utime.h>
-#include <zlib.h>
 
 #include "core/boundedText.h"
 #include "core/installerSettings.h"
 #include "core/payloadNames.h"
 #include "platform/restartRemoval.h"
+#include "inflateAhead.h"
 
 namespace {
 
@@ -118,15 +118,15 @@ int replaceable(const char *path)
 
 // Writes the chunks of file i to an open file: 1, or 0 when a chunk does not inflate
 // completely or is not completely written. Only verified bytes are ever written.
-int writeChunks(const PayloadTable &table, int32_t i, FILE *file, unsigned char *buffer,
+int writeChunks(const PayloadTable &table, int32_t i, FILE *file, InflateAhead *ahead,
                 HWND window, ProgressRoutine progress, int32_t &done, int32_t total)
 {
     for (int32_t j = 0; j < table.chunkCounts[i]; ++j) {
-        uLongf length = PAYLOAD_CHUNK_LIMIT;
-        if (uncompress(buffer, &length, table.chunkData[i][j], (uLong)table.chunkSizes[i][j]) !=
-            Z_OK)
+        const unsigned char *data;
+        int32_t length;
+        if (!inflatedChunk(ahead, i, j, &data, &length))
             return 0;
-        if (fwrite(buffer, 1, length, file) != length)
+        if (fwrite(data, 1, (size_t)length, file) != (size_t)length)
             return 0;
         ++done;
         report(progress, window, table.fileNames[i], percentDone(done, total));
@@ -135,7 +135,7 @@ int writeChunks(const PayloadTable &table, int32_t i, FILE *file, unsigned char 
 }
 
 // Writes file i's new copy under its temporary name, flushed and closed, with its times.
-int writeNewCopy(const PayloadTable &table, int32_t i, const char *path, unsigned char *buffer,
+int writeNewCopy(const PayloadTable &table, int32_t i, const char *path, InflateAhead *ahead,
                  HWND window, ProgressRoutine progress, int32_t &done, int32_t total,
                  unsigned char &state)
 {
@@ -146,7 +146,7 @@ int writeNewCopy(const PayloadTable &table, int32_t i, const char *path, unsigne
     if (file == NULL)
         return EXTRACT_CANNOT_CREATE;
     state = WROTE_NEW;
-    int written = writeChunks(table, i, file, buffer, window, progress, done, total);
+    int written = writeChunks(table, i, file, ahead, window, progress, done, total);
     // The runtime holds the last block until the flush: a disk that fills then fails here.
     int flushed = fflush(file) == 0;
     if (fclose(file) != 0 || !flushed || !written)
@@ -160,7 +160,7 @@ int writeNewCopy(const PayloadTable &table, int32_t i, const char *path, unsigne
     return EXTRACT_SUCCESS;
 }
 
-int writeFiles(const PayloadTable &table, unsigned char *buffer, unsigned char *states,
+int writeFiles(const PayloadTable &table, InflateAhead *ahead, unsigned char *states,
                HWND window, ProgressRoutine progress)
 {
     int32_t total = 0;
@@ -179,7 +179,7 @@ int writeFiles(const PayloadTable &table, unsigned char *buffer, unsigned char *
             done += table.chunkCounts[i];
             continue;
         }
-        int result = writeNewCopy(table, i, path, buffer, window, progress, done, total, states[i]);
+        int result = writeNewCopy(table, i, path, ahead, window, progress, done, total, states[i]);
         if (result != EXTRACT_SUCCESS)
             return result;
     }
@@ -239,21 +239,21 @@ void settleFiles(const PayloadTable &table, const unsigned char *states, int don
 
 int extractPayloadTable(const PayloadTable &table, HWND window, ProgressRoutine progress)
 {
-    unsigned char *buffer = (unsigned char *)malloc(PAYLOAD_CHUNK_LIMIT);
+    InflateAhead *ahead = startInflateAhead(table);
     unsigned char *states =
         (unsigned char *)calloc(table.fileCount > 0 ? (size_t)table.fileCount : 1, 1);
     int result = EXTRACT_OUT_OF_MEMORY;
-    if (buffer != NULL && states != NULL) {
+    if (ahead != NULL && states != NULL) {
         char path[TEXT_BUFFER_SIZE];
         for (int32_t i = 0; i < table.fileCount; ++i)
             if (finalPath(table, i, path, sizeof path))
                 cleanLeftovers(path);
-        result = writeFiles(table, buffer, states, window, progress);
+        result = writeFiles(table, ahead, states, window, progress);
         if (result == EXTRACT_SUCCESS)
             result = replaceFiles(table, states);
         settleFiles(table, states, result == EXTRACT_SUCCESS);
     }
-    free(buffer);
+    stopInflateAhead(ahead);
     free(states);
     if (result == EXTRACT_SUCCESS) {
         report(progress, window, "", 100);

@@ -7,7 +7,9 @@
 // Output, in the output folder:
 //     <base>.bin  the chunks' zlib streams, back to back
 //     <base>-<i>.S  for every file i, an assembler unit that pulls that file's streams out of
-//                 <base>.bin with .incbin under a symbol of its own (nothing for an empty file)
+//                 <base>.bin with .incbin under a symbol of its own (nothing for an empty file);
+//                 with --units, file i's streams are split evenly over the number of units
+//                 given for it: <base>-<i>.S, <base>-<i>-1.S, <base>-<i>-2.S, ...
 //     <base>.cpp  the PayloadTable, pointing into those symbols, with each file's Adler-32 of
 //                 its streams back to back, which the program checks before it writes anything,
 //                 and the files' inflated size
@@ -16,10 +18,15 @@
 // With --names-only it writes only <base>.cpp, a PayloadNameList of the stored names in table
 // order, and reads no source file: the uninstaller, itself one of the payload's files, links
 // it to know what the setup program installed.
+// Each piece is compressed alone with libdeflate at its strongest level, which writes standard
+// zlib streams, smaller than zlib's own, that the programs' inflate reads.
 // The chunk bytes never pass through the C++ compiler, so building a large payload takes
 // time linear in its size; and as the assembler and the linker hold one input section at a
-// time, one unit per file keeps their memory to the largest file's streams, whatever the
-// total. The same inputs always give byte-identical outputs.
+// time, units of bounded size (the build asks for several for a large file) keep their memory
+// bounded whatever the file. The generator itself reads, compresses and writes a file a few
+// megabytes at a time. The same inputs always give byte-identical outputs.
+#include <libdeflate.h>
+#include <sys/stat.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -38,6 +45,8 @@
 namespace {
 
 const size_t kChunkLimit = 32000;       // the extraction's output buffer
+const int kLevel = 12;                  // libdeflate's strongest
+const size_t kBatchPieces = 64;         // pieces per thread read and compressed at a time
 const size_t kDestinationSize = 1024;   // the extraction's path buffer, NUL included
 const size_t kLongestSystemDirectory = 259;  // MAX_PATH less its NUL
 const char kSystemPrefix[] = "SYSTEM";
@@ -50,6 +59,7 @@ struct Options {
     std::string blobSymbol = "payloadBlob";
     size_t pieceSize = 30000;
     unsigned threads = 0;
+    std::vector<size_t> units;  // per file; empty: one each
     bool index = false;
     bool namesOnly = false;
 };
@@ -64,6 +74,7 @@ struct Entry {
 struct FileChunks {
     std::vector<uint64_t> offsets;  // into the blob
     std::vector<uint32_t> sizes;
+    std::vector<size_t> unitStarts;  // the first chunk of each of the file's units
 };
 
 [[noreturn]] void fail(const std::string &message)
@@ -78,6 +89,7 @@ void usage()
                  "usage: payloadgen --manifest FILE --output-dir DIR [--base NAME]\n"
                  "                  [--table-name NAME] [--blob-symbol NAME]\n"
                  "                  [--piece-size BYTES] [--threads N] [--index]\n"
+                 "                  [--units N,N,... (assembler units per file)]\n"
                  "       payloadgen --names-only --manifest FILE --output-dir DIR [--base NAME]\n"
                  "                  [--table-name NAME]\n");
     std::exit(2);
@@ -137,7 +149,18 @@ Options parseOptions(int argc, char **argv)
             options.pieceSize = (size_t)number;
         else if (flag == "--threads" && parseNumber(value, 1, 64, number))
             options.threads = (unsigned)number;
-        else
+        else if (flag == "--units") {
+            size_t start = 0;
+            for (;;) {
+                size_t comma = value.find(',', start);
+                if (!parseNumber(value.substr(start, comma - start), 1, 1 << 20, number))
+                    usage();
+                options.units.push_back((size_t)number);
+                if (comma == std::string::npos)
+                    break;
+                start = comma + 1;
+            }
+        } else
             usage();
     }
     if (options.manifest.empty() || options.outputDirectory.empty())
@@ -222,23 +245,40 @@ std::vector<Entry> readManifest(const std::string &path)
     return entries;
 }
 
-// Compresses pieces [first, first + count) of data on several threads; each piece alone.
-std::vector<std::vector<unsigned char>> compressPieces(const std::vector<unsigned char> &data,
+// Every stream must inflate, alone, to exactly its piece and fit the extraction's buffer.
+bool inflatesBack(const std::vector<unsigned char> &stream, const unsigned char *original,
+                  size_t length, std::vector<unsigned char> &check)
+{
+    uLongf checkLength = (uLongf)check.size();
+    return uncompress(check.data(), &checkLength, stream.data(), (uLong)stream.size()) == Z_OK &&
+           checkLength == length && std::memcmp(check.data(), original, length) == 0;
+}
+
+// Compresses each piece of data alone, on several threads, and checks every stream.
+std::vector<std::vector<unsigned char>> compressPieces(const Entry &entry, size_t firstPiece,
+                                                       const std::vector<unsigned char> &data,
                                                        size_t pieceSize, unsigned threads)
 {
+    if (std::min(pieceSize, data.size()) > kChunkLimit)
+        fail("'" + entry.storedName + "' chunk " + std::to_string(firstPiece) +
+             " would inflate to " + std::to_string(std::min(pieceSize, data.size())) +
+             " bytes, beyond the extraction's 32000-byte buffer");
     size_t count = (data.size() + pieceSize - 1) / pieceSize;
     std::vector<std::vector<unsigned char>> streams(count);
-    std::vector<int> results(count, Z_OK);
-    auto work = [&](size_t firstPiece) {
-        for (size_t piece = firstPiece; piece < count; piece += threads) {
-            size_t offset = piece * pieceSize;
-            size_t length = std::min(pieceSize, data.size() - offset);
-            uLongf streamLength = compressBound((uLong)length);
-            streams[piece].resize(streamLength);
-            results[piece] = compress2(streams[piece].data(), &streamLength, data.data() + offset,
-                                       (uLong)length, Z_DEFAULT_COMPRESSION);
-            streams[piece].resize(streamLength);
+    std::vector<char> good(count, 0);
+    auto work = [&](size_t first) {
+        libdeflate_compressor *compressor = libdeflate_alloc_compressor(kLevel);
+        std::vector<unsigned char> check(kChunkLimit);
+        for (size_t piece = first; compressor != nullptr && piece < count; piece += threads) {
+            const unsigned char *start = data.data() + piece * pieceSize;
+            size_t length = std::min(pieceSize, data.size() - piece * pieceSize);
+            streams[piece].resize(libdeflate_zlib_compress_bound(compressor, length));
+            size_t written = libdeflate_zlib_compress(compressor, start, length, streams[piece].data(),
+                                                      streams[piece].size());
+            streams[piece].resize(written);
+            good[piece] = written > 0 && inflatesBack(streams[piece], start, length, check);
         }
+        libdeflate_free_compressor(compressor);
     };
     std::vector<std::thread> pool;
     for (unsigned t = 1; t < threads && t < count; ++t)
@@ -246,43 +286,11 @@ std::vector<std::vector<unsigned char>> compressPieces(const std::vector<unsigne
     work(0);
     for (std::thread &thread : pool)
         thread.join();
-    for (int result : results)
-        if (result != Z_OK)
-            fail("zlib could not compress a piece (error " + std::to_string(result) + ")");
+    for (size_t piece = 0; piece < count; ++piece)
+        if (!good[piece])
+            fail("'" + entry.storedName + "' chunk " + std::to_string(firstPiece + piece) +
+                 " does not compress into a stream that inflates back to its piece");
     return streams;
-}
-
-// Every stream must inflate, alone, to exactly its piece and fit the extraction's buffer.
-void verifyStream(const Entry &entry, size_t piece, const std::vector<unsigned char> &stream,
-                  const unsigned char *original, size_t length)
-{
-    if (length > kChunkLimit)
-        fail("'" + entry.storedName + "' chunk " + std::to_string(piece) + " would inflate to " +
-             std::to_string(length) + " bytes, beyond the extraction's 32000-byte buffer");
-    std::vector<unsigned char> check(kChunkLimit);
-    uLongf checkLength = (uLongf)check.size();
-    if (uncompress(check.data(), &checkLength, stream.data(), (uLong)stream.size()) != Z_OK ||
-        checkLength != length || std::memcmp(check.data(), original, length) != 0)
-        fail("'" + entry.storedName + "' chunk " + std::to_string(piece) +
-             " does not inflate back to its piece");
-}
-
-std::vector<unsigned char> readSource(const Entry &entry)
-{
-    FILE *file = std::fopen(entry.source.c_str(), "rb");
-    if (file == nullptr)
-        fail("cannot read '" + entry.source + "' for '" + entry.storedName +
-             "': " + std::strerror(errno));
-    std::vector<unsigned char> data;
-    unsigned char buffer[65536];
-    size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-        data.insert(data.end(), buffer, buffer + got);
-    bool bad = std::ferror(file) != 0;
-    std::fclose(file);
-    if (bad)
-        fail("cannot read '" + entry.source + "' for '" + entry.storedName + "'");
-    return data;
 }
 
 // A C string literal holding exactly the bytes of text.
@@ -344,10 +352,23 @@ std::vector<uint32_t> fileChecks(const std::string &blobPath, const std::vector<
     return checks;
 }
 
-// The symbol under which file i's streams lie.
-std::string fileSymbol(const Options &options, size_t i)
+// The symbol under which the streams of file i's unit u lie, and that unit's file name.
+std::string unitSymbol(const Options &options, size_t i, size_t u)
 {
-    return options.blobSymbol + "_" + std::to_string(i);
+    return options.blobSymbol + "_" + std::to_string(i) + (u == 0 ? "" : "_" + std::to_string(u));
+}
+
+std::string unitPath(const Options &options, size_t i, size_t u)
+{
+    return options.outputDirectory + "/" + options.base + "-" + std::to_string(i) +
+           (u == 0 ? "" : "-" + std::to_string(u)) + ".S";
+}
+
+// The chunks [first, end) of unit u of a file; empty when the file has fewer chunks than units.
+void unitChunks(const FileChunks &file, size_t u, size_t &first, size_t &end)
+{
+    first = file.unitStarts[u];
+    end = u + 1 < file.unitStarts.size() ? file.unitStarts[u + 1] : file.sizes.size();
 }
 
 std::string tableSource(const Options &options, const std::vector<Entry> &entries,
@@ -359,8 +380,11 @@ std::string tableSource(const Options &options, const std::vector<Entry> &entrie
     out += "// Generated by payloadgen from " + manifestName + ". Do not edit.\n";
     out += "#include \"core/payloadTable.h\"\n\n";
     for (size_t i = 0; i < files.size(); ++i)
-        if (!files[i].offsets.empty())
-            out += "extern \"C\" const unsigned char " + fileSymbol(options, i) + "[];\n";
+        for (size_t u = 0, first, end; u < files[i].unitStarts.size(); ++u) {
+            unitChunks(files[i], u, first, end);
+            if (first < end)
+                out += "extern \"C\" const unsigned char " + unitSymbol(options, i, u) + "[];\n";
+        }
     out += "\nnamespace {\n\n";
     for (size_t i = 0; i < files.size(); ++i) {
         const FileChunks &file = files[i];
@@ -368,9 +392,12 @@ std::string tableSource(const Options &options, const std::vector<Entry> &entrie
         if (file.offsets.empty())
             continue;  // an empty file has no chunks: its arrays are null
         out += "const unsigned char *const file" + index + "Chunks[] = {\n";
-        for (uint64_t offset : file.offsets)
-            out += "    " + fileSymbol(options, i) + " + " +
-                   std::to_string(offset - file.offsets.front()) + ",\n";
+        for (size_t u = 0, first, end; u < file.unitStarts.size(); ++u) {
+            unitChunks(file, u, first, end);
+            for (size_t j = first; j < end; ++j)
+                out += "    " + unitSymbol(options, i, u) + " + " +
+                       std::to_string(file.offsets[j] - file.offsets[first]) + ",\n";
+        }
         out += "};\nconst int32_t file" + index + "Sizes[] = {\n";
         for (uint32_t size : file.sizes)
             out += "    " + std::to_string(size) + ",\n";
@@ -422,25 +449,27 @@ std::string namesSource(const Options &options, const std::vector<Entry> &entrie
     return out;
 }
 
-// The unit for file i: its streams, a slice of the chunk file.
+// Unit u of file i: some of its streams, a slice of the chunk file.
 std::string assemblerSource(const Options &options, const std::string &blobPath, size_t i,
-                            const FileChunks &file)
+                            size_t u, const FileChunks &file)
 {
     std::string out;
     out += "// Generated by payloadgen. File " + std::to_string(i) + "'s chunks, read by the\n";
     out += "// assembler as raw bytes, so their size costs the compiler nothing.\n";
-    if (file.offsets.empty())
-        return out + "// An empty file: no chunks.\n";
+    size_t first, end;
+    unitChunks(file, u, first, end);
+    if (first == end)
+        return out + "// No chunks here.\n";
     uint64_t length = 0;
-    for (uint32_t size : file.sizes)
-        length += size;
+    for (size_t j = first; j < end; ++j)
+        length += file.sizes[j];
     out += "#define PAYLOAD_CAT2(a, b) a##b\n";
     out += "#define PAYLOAD_CAT(a, b) PAYLOAD_CAT2(a, b)\n";
-    out += "#define PAYLOAD_SYMBOL PAYLOAD_CAT(__USER_LABEL_PREFIX__, " + fileSymbol(options, i) + ")\n";
+    out += "#define PAYLOAD_SYMBOL PAYLOAD_CAT(__USER_LABEL_PREFIX__, " + unitSymbol(options, i, u) + ")\n";
     out += "    .section .rdata,\"dr\"\n";
     out += "    .globl PAYLOAD_SYMBOL\n";
     out += "PAYLOAD_SYMBOL:\n";
-    out += "    .incbin " + literal(blobPath) + ", " + std::to_string(file.offsets.front()) + ", " +
+    out += "    .incbin " + literal(blobPath) + ", " + std::to_string(file.offsets[first]) + ", " +
            std::to_string(length) + "\n";
     return out;
 }
@@ -465,27 +494,51 @@ int main(int argc, char **argv)
     if (blob == nullptr)
         fail("cannot write '" + blobPath + "': " + std::strerror(errno));
 
+    if (!options.units.empty() && options.units.size() != entries.size())
+        fail("--units gives " + std::to_string(options.units.size()) + " counts for " +
+             std::to_string(entries.size()) + " files");
     std::vector<FileChunks> files;
     uint64_t offset = 0;
     uint64_t totalChunks = 0;
     uint64_t totalBytes = 0;
-    for (const Entry &entry : entries) {
-        std::vector<unsigned char> data = readSource(entry);
-        totalBytes += data.size();
-        std::vector<std::vector<unsigned char>> streams =
-            compressPieces(data, options.pieceSize, options.threads);
+    std::vector<unsigned char> data;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const Entry &entry = entries[i];
+        FILE *source = std::fopen(entry.source.c_str(), "rb");
+        struct stat status;
+        if (source == nullptr || fstat(fileno(source), &status) != 0)
+            fail("cannot read '" + entry.source + "' for '" + entry.storedName +
+                 "': " + std::strerror(errno));
+        uint64_t pieces = ((uint64_t)status.st_size + options.pieceSize - 1) / options.pieceSize;
+        totalBytes += (uint64_t)status.st_size;
         FileChunks chunks;
-        for (size_t piece = 0; piece < streams.size(); ++piece) {
-            size_t start = piece * options.pieceSize;
-            size_t length = std::min(options.pieceSize, data.size() - start);
-            verifyStream(entry, piece, streams[piece], data.data() + start, length);
-            if (std::fwrite(streams[piece].data(), 1, streams[piece].size(), blob) !=
-                streams[piece].size())
-                fail("cannot write '" + blobPath + "'");
-            chunks.offsets.push_back(offset);
-            chunks.sizes.push_back((uint32_t)streams[piece].size());
-            offset += streams[piece].size();
+        size_t units = options.units.empty() ? 1 : options.units[i];
+        for (size_t u = 0; u < units; ++u)
+            chunks.unitStarts.push_back((size_t)((pieces * u + units - 1) / units));
+        // A few megabytes at a time, whole pieces each.
+        size_t batch = kBatchPieces * options.threads * options.pieceSize;
+        for (;;) {
+            data.resize(batch);
+            size_t got = std::fread(data.data(), 1, batch, source);
+            if (got == 0)
+                break;
+            data.resize(got);
+            std::vector<std::vector<unsigned char>> streams =
+                compressPieces(entry, chunks.sizes.size(), data, options.pieceSize, options.threads);
+            for (const std::vector<unsigned char> &stream : streams) {
+                if (std::fwrite(stream.data(), 1, stream.size(), blob) != stream.size())
+                    fail("cannot write '" + blobPath + "'");
+                chunks.offsets.push_back(offset);
+                chunks.sizes.push_back((uint32_t)stream.size());
+                offset += stream.size();
+            }
         }
+        bool bad = std::ferror(source) != 0;
+        std::fclose(source);
+        if (bad)
+            fail("cannot read '" + entry.source + "' for '" + entry.storedName + "'");
+        if (chunks.sizes.size() != pieces)
+            fail("'" + entry.source + "' changed while it was read");
         totalChunks += chunks.sizes.size();
         if (totalChunks > (uint64_t)INT32_MAX / 100)
             fail("too many chunks: the extraction's percentages would overflow");
@@ -501,8 +554,8 @@ int main(int argc, char **argv)
         fail("the files together are too large for the installation's size in KB");
 
     for (size_t i = 0; i < files.size(); ++i)
-        writeFile(options.outputDirectory + "/" + options.base + "-" + std::to_string(i) + ".S",
-                  assemblerSource(options, blobPath, i, files[i]));
+        for (size_t u = 0; u < files[i].unitStarts.size(); ++u)
+            writeFile(unitPath(options, i, u), assemblerSource(options, blobPath, i, u, files[i]));
     writeFile(options.outputDirectory + "/" + options.base + ".cpp",
               tableSource(options, entries, files, fileChecks(blobPath, files),
                           (int32_t)installedKilobytes));

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "payload/extraction.h"
+#include "payload/inflateAhead.h"
 #include "payload/payloadCheck.h"
 #include "support/testPaths.h"
 
@@ -92,12 +93,14 @@ std::vector<std::string> leftovers(const std::string &folder)
     return names;
 }
 
-// Each test works in a fresh folder that is the current directory, as the data folder is.
-class Extraction : public ::testing::Test {
+// Each test works in a fresh folder that is the current directory, as the data folder is, on
+// the path its parameter names: the one-thread path (0) or inflating workers.
+class Extraction : public ::testing::TestWithParam<int32_t> {
 protected:
     std::string folder;
     void SetUp() override
     {
+        setInflateWorkers(GetParam());
         calls.clear();
         seenWindow = NULL;
         folder = scratchFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
@@ -105,11 +108,17 @@ protected:
     }
     void TearDown() override
     {
+        setInflateWorkers(0);
         _chdir("C:\\");
         removeTree(folder);
     }
     std::string at(const std::string &name) const { return folder + "\\" + name; }
 };
+
+std::string pathName(const ::testing::TestParamInfo<int32_t> &info)
+{
+    return info.param == 0 ? "OneThread" : "Workers" + std::to_string(info.param);
+}
 
 // An earlier installation in the folder, each file with content and a time of its own.
 class Upgrade : public Extraction {
@@ -136,7 +145,7 @@ protected:
 
 }  // namespace
 
-TEST_F(Extraction, ReportsEveryFileAndChunkAndWritesExactFiles)
+TEST_P(Extraction, ReportsEveryFileAndChunkAndWritesExactFiles)
 {
     HWND window = GetDesktopWindow();  // any handle: it is only handed on
     ASSERT_EQ(extractPayloadTable(sixOneOneTable, window, recordProgress), EXTRACT_SUCCESS);
@@ -171,7 +180,7 @@ TEST_F(Extraction, ReportsEveryFileAndChunkAndWritesExactFiles)
     }
 }
 
-TEST_F(Extraction, WithoutProgressRoutineWritesTheSameFiles)
+TEST_P(Extraction, WithoutProgressRoutineWritesTheSameFiles)
 {
     ASSERT_EQ(extractPayloadTable(sixOneOneTable, NULL, NULL), EXTRACT_SUCCESS);
     EXPECT_TRUE(calls.empty());
@@ -180,7 +189,7 @@ TEST_F(Extraction, WithoutProgressRoutineWritesTheSameFiles)
     EXPECT_EQ(fileTimes(at("velmorant.exe.manifest")).modification, 1081208669);
 }
 
-TEST_F(Extraction, DataFolderFilesAreOverwrittenEvenWhenNewer)
+TEST_P(Extraction, DataFolderFilesAreOverwrittenEvenWhenNewer)
 {
     ASSERT_TRUE(writeFile(at("velmorant.exe"), "a newer copy"));
     setModificationTime(at("velmorant.exe"), 1900000000);
@@ -190,7 +199,7 @@ TEST_F(Extraction, DataFolderFilesAreOverwrittenEvenWhenNewer)
 }
 
 // A library held by a running program cannot be opened; its copy stays and the rest goes on.
-TEST_F(Extraction, LockedLibrariesArePassedOver)
+TEST_P(Extraction, LockedLibrariesArePassedOver)
 {
     makeReadOnly(at("plugin.dll"), "old plugin");
     makeReadOnly(at("PLUGIN2.DLL"), "old plugin 2");
@@ -206,7 +215,7 @@ TEST_F(Extraction, LockedLibrariesArePassedOver)
     EXPECT_TRUE(readFile(at("after.dat")) == testData("small.dat"));
 }
 
-TEST_F(Extraction, OtherMixesOfCaseAreNotPassedOver)
+TEST_P(Extraction, OtherMixesOfCaseAreNotPassedOver)
 {
     makeReadOnly(at("Mixed.Dll"), "old");
     EXPECT_EQ(extractPayloadTable(mixedCaseTable, NULL, NULL), EXTRACT_CANNOT_CREATE);
@@ -263,7 +272,7 @@ TEST(PayloadCheck, FindsDamageAnywhere)
 }
 
 // A stream damaged in the image: no file of it reaches a final name.
-TEST_F(Extraction, DamagedChunkWritesNothing)
+TEST_P(Extraction, DamagedChunkWritesNothing)
 {
     struct Damage {
         const char *what;
@@ -282,7 +291,7 @@ TEST_F(Extraction, DamagedChunkWritesNothing)
     }
 }
 
-TEST_F(Extraction, EmptyTableNeedsNoDivision)
+TEST_P(Extraction, EmptyTableNeedsNoDivision)
 {
     PayloadTable empty = {0, NULL, NULL, NULL, NULL, NULL, NULL, 0};
     EXPECT_EQ(extractPayloadTable(empty, NULL, recordProgress), EXTRACT_SUCCESS);
@@ -290,7 +299,7 @@ TEST_F(Extraction, EmptyTableNeedsNoDivision)
     EXPECT_EQ(calls, expected);
 }
 
-TEST_F(Extraction, DestinationThatWouldNotFitIsRefused)
+TEST_P(Extraction, DestinationThatWouldNotFitIsRefused)
 {
     std::string longName(1024, 'n');                          // 1025 bytes with its NUL
     std::string longSystemName = "SYSTEM/" + std::string(1020, 's');
@@ -310,7 +319,7 @@ TEST_F(Extraction, DestinationThatWouldNotFitIsRefused)
 
 // Whatever stops the run, before or after the first final name is replaced, every earlier file
 // is back as it was and nothing of the run is left. Then a run without a fault replaces them.
-TEST_F(Upgrade, EveryFailureKeepsEveryEarlierFile)
+TEST_P(Upgrade, EveryFailureKeepsEveryEarlierFile)
 {
     {
         SCOPED_TRACE("the last file held open: its replacement fails after the others'");
@@ -345,7 +354,7 @@ TEST_F(Upgrade, EveryFailureKeepsEveryEarlierFile)
 // missing, and one whose final name has the new copy already. The next run takes them away
 // before it writes; the missing final name gets its earlier copy back, also when that run
 // then fails.
-TEST_F(Upgrade, LeftoversOfAKilledRunAreTakenAwayFirst)
+TEST_P(Upgrade, LeftoversOfAKilledRunAreTakenAwayFirst)
 {
     ASSERT_TRUE(writeFile(at("velmorant.exe.vminst-new"), "cut"));
     ASSERT_TRUE(MoveFileA(at("qxuninst.exe").c_str(), at("qxuninst.exe.vminst-old").c_str()));
@@ -355,7 +364,7 @@ TEST_F(Upgrade, LeftoversOfAKilledRunAreTakenAwayFirst)
     expectEarlierFiles();
 }
 
-TEST_F(Extraction, ParentDirectories)
+TEST_P(Extraction, ParentDirectories)
 {
     ASSERT_TRUE(writeFile(at("plain"), "a file"));
     struct Case {
@@ -396,7 +405,7 @@ protected:
     }
 };
 
-TEST_F(SystemDirectory, NewerCopyStaysOlderEqualOrMissingIsWritten)
+TEST_P(SystemDirectory, NewerCopyStaysOlderEqualOrMissingIsWritten)
 {
     const long long stored = 1000000000;
     struct Case {
@@ -448,13 +457,18 @@ TEST_F(SystemDirectory, NewerCopyStaysOlderEqualOrMissingIsWritten)
 }
 
 // T: is a 200 KB tmpfs: the extraction runs out of room in the middle of a file.
-class FullDisk : public ::testing::Test {
+class FullDisk : public ::testing::TestWithParam<int32_t> {
 protected:
-    void SetUp() override { ASSERT_EQ(_chdir("T:\\"), 0) << "the harness maps a small drive T:"; }
+    void SetUp() override
+    {
+        setInflateWorkers(GetParam());
+        ASSERT_EQ(_chdir("T:\\"), 0) << "the harness maps a small drive T:";
+    }
+    void TearDown() override { setInflateWorkers(0); }
     void TearDown() override { _chdir("C:\\"); }
 };
 
-TEST_F(FullDisk, ShortWriteGivesTwoAndLeavesNothing)
+TEST_P(FullDisk, ShortWriteGivesTwoAndLeavesNothing)
 {
     ASSERT_TRUE(writeFile("T:\\keep.dat", "the user's file"));
     EXPECT_EQ(extractPayloadTable(fullDiskTable, NULL, NULL), EXTRACT_CANNOT_WRITE);
@@ -466,7 +480,7 @@ TEST_F(FullDisk, ShortWriteGivesTwoAndLeavesNothing)
 
 // The runtime holds a small file's bytes until it is closed: on a disk already full every
 // write succeeds and only the close fails, which must fail the run.
-TEST_F(FullDisk, DiskFullAtTheCloseGivesTwo)
+TEST_P(FullDisk, DiskFullAtTheCloseGivesTwo)
 {
     ASSERT_TRUE(writeFile("T:\\first.dat", "earlier"));
     FILE *filler = fopen("T:\\filler", "wb");
@@ -481,3 +495,28 @@ TEST_F(FullDisk, DiskFullAtTheCloseGivesTwo)
     EXPECT_EQ(leftovers("T:"), std::vector<std::string>());
     DeleteFileA("T:\\filler");
 }
+
+// Workers against the one-thread path on a table of 1 + 20 + 1 chunks, more than the workers'
+// slots: the same reports in the same order and the same files.
+TEST_P(Extraction, WorkersGiveTheReportsAndFilesOfOneThread)
+{
+    if (GetParam() == 0)
+        return;  // compared against on the workers' runs
+    std::vector<Call> reports[2];
+    for (int32_t path = 0; path < 2; ++path) {
+        SCOPED_TRACE(path);
+        setInflateWorkers(path == 0 ? 0 : GetParam());
+        calls.clear();
+        ASSERT_EQ(extractPayloadTable(fullDiskTable, NULL, recordProgress), EXTRACT_SUCCESS);
+        reports[path] = calls;
+        EXPECT_TRUE(readFile(at("big.bin")) == testData("big.bin"));
+        EXPECT_TRUE(readFile(at("keep.dat")) == testData("small.dat"));
+    }
+    EXPECT_EQ(reports[0].size(), 3u + 22u + 2u);  // each file, each chunk, the end
+    EXPECT_EQ(reports[1], reports[0]);
+}
+
+INSTANTIATE_TEST_SUITE_P(Inflation, Extraction, ::testing::Values(0, 1, 3), pathName);
+INSTANTIATE_TEST_SUITE_P(Inflation, Upgrade, ::testing::Values(0, 3), pathName);
+INSTANTIATE_TEST_SUITE_P(Inflation, SystemDirectory, ::testing::Values(0, 3), pathName);
+INSTANTIATE_TEST_SUITE_P(Inflation, FullDisk, ::testing::Values(0, 3), pathName);
