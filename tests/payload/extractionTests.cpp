@@ -464,8 +464,11 @@ protected:
         setInflateWorkers(GetParam());
         ASSERT_EQ(_chdir("T:\\"), 0) << "the harness maps a small drive T:";
     }
-    void TearDown() override { setInflateWorkers(0); }
-    void TearDown() override { _chdir("C:\\"); }
+    void TearDown() override
+    {
+        setInflateWorkers(0);
+        _chdir("C:\\");
+    }
 };
 
 TEST_P(FullDisk, ShortWriteGivesTwoAndLeavesNothing)
