@@ -103,7 +103,11 @@ protected:
         setInflateWorkers(GetParam());
         calls.clear();
         seenWindow = NULL;
-        folder = scratchFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
+        // A parameterised test's name holds a "/": one folder per test and path.
+        std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        for (char &c : name)
+            c = c == '/' ? '-' : c;
+        folder = scratchFolder(name);
         ASSERT_EQ(_chdir(folder.c_str()), 0);
     }
     void TearDown() override

@@ -197,7 +197,7 @@ TEST(Payloadgen, CutsFilesIntoPiecesCompressedAloneSmallerThanZlib)
     EXPECT_NE(source.find("const int32_t fileTimes[] = {\n    1000,\n    1001,\n    1002,\n    1003,\n    1004,\n};"),
               std::string::npos);
     // The installation's size: 236134 bytes in all, rounded up to whole KB.
-    EXPECT_NE(source.find(", fileTimes, 231,\n};"), std::string::npos) << source;
+    EXPECT_NE(source.find(", fileTimes, fileChecks, 231,\n};"), std::string::npos) << source;
     // The empty file is represented by no chunks at all.
     EXPECT_NE(source.find("const unsigned char *const *const chunkData[] = {\n    file0Chunks,\n    "
                           "file1Chunks,\n    file2Chunks,\n    nullptr,\n    file4Chunks,\n};"),
