@@ -27,6 +27,25 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive apt_get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
+# The guest that runs the shipping i686 programs under real 32-bit Wine (tests/guest): QEMU,
+# Debian's kernel and its modules, a static busybox for the guest's initramfs, and 32-bit Wine,
+# which needs the i386 architecture (zstd packs the guest's Wine prefix between runs). This
+# machine's kernel cannot run 32-bit Wine; the guest's can.
+guest_packages=(qemu-system-x86 linux-image-amd64 busybox-static cpio kmod zstd wine32:i386)
+missing=()
+for p in "${guest_packages[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+  [ "$status" = "install ok installed" ] || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "deps: installing for the 32-bit guest: ${missing[*]}"
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    "${as_root[@]}" dpkg --add-architecture i386
+  fi
+  apt_get update -qq
+  DEBIAN_FRONTEND=noninteractive apt_get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
 # The Japanese locale: under it Wine runs programs with the double-byte ANSI code page 932,
 # which one whole-run test needs (without it Wine falls back to code page 1252).
 if ! locale -a 2>/dev/null | grep -qix 'ja_JP\.utf-\?8'; then
