@@ -15,6 +15,8 @@ export HARNESS_DIR=/tmp/harness
 WINE=/usr/lib/wine/wine
 WINESERVER=/usr/lib/wine/wineserver32
 export WINEARCH=win32 WINEPREFIX=$HARNESS_DIR/prefix
+# A program that crashes ends at once instead of waiting for Wine's debugger.
+export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winedbg.exe=d"
 shots=/exchange/screens
 mkdir -p "$shots"
 failures=0

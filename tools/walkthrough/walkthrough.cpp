@@ -89,7 +89,8 @@ bool screen(const char *title, const char *name, int timeoutMs = screenMs, int a
     if (window == NULL) {
         DWORD code = 0;
         if (GetExitCodeProcess(setupHandle, &code) && code != STILL_ACTIVE)
-            printf("walkthrough: the program ended (status %lu) before \"%s\"\n", code, title);
+            printf("walkthrough: the program ended (status %lu, 0x%08lX) before \"%s\"\n", code,
+                   code, title);
         else
             printf("walkthrough: \"%s\" did not appear\n", title);
         return false;
