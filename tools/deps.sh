@@ -16,43 +16,36 @@ if [ "$(id -u)" -eq 0 ]; then as_root=(); else as_root=(sudo); fi
 # Another install may hold apt's lock for a while: wait for it rather than fail.
 apt_get() { "${as_root[@]}" apt-get -o DPkg::Lock::Timeout=900 "$@"; }
 
-missing=()
-for p in "${packages[@]}"; do
-  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
-  [ "$status" = "install ok installed" ] || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "deps: installing ${missing[*]}"
+# install_missing WHAT PACKAGE...: installs those of the packages that are not installed yet.
+install_missing() {
+  local what=$1 p status
+  shift
+  local missing=()
+  for p in "$@"; do
+    status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+    [ "$status" = "install ok installed" ] || missing+=("$p")
+  done
+  [ ${#missing[@]} -gt 0 ] || return 0
+  echo "deps: installing$what: ${missing[*]}"
   apt_get update -qq
   DEBIAN_FRONTEND=noninteractive apt_get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+}
+
+install_missing "" "${packages[@]}"
 
 # The guest that runs the shipping i686 programs under real 32-bit Wine (tests/guest): QEMU,
 # Debian's kernel and its modules, a static busybox for the guest's initramfs, and 32-bit Wine,
 # which needs the i386 architecture (zstd packs the guest's Wine prefix between runs). This
 # machine's kernel cannot run 32-bit Wine; the guest's can.
-guest_packages=(qemu-system-x86 linux-image-amd64 busybox-static cpio kmod zstd wine32:i386)
-missing=()
-for p in "${guest_packages[@]}"; do
-  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
-  [ "$status" = "install ok installed" ] || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "deps: installing for the 32-bit guest: ${missing[*]}"
-  if ! dpkg --print-foreign-architectures | grep -qx i386; then
-    "${as_root[@]}" dpkg --add-architecture i386
-  fi
-  apt_get update -qq
-  DEBIAN_FRONTEND=noninteractive apt_get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  "${as_root[@]}" dpkg --add-architecture i386
 fi
+install_missing " for the 32-bit guest" qemu-system-x86 linux-image-amd64 busybox-static cpio kmod zstd wine32:i386
 
 # The Japanese locale: under it Wine runs programs with the double-byte ANSI code page 932,
 # which one whole-run test needs (without it Wine falls back to code page 1252).
 if ! locale -a 2>/dev/null | grep -qix 'ja_JP\.utf-\?8'; then
-  if [ "$(dpkg-query -W -f='${Status}' locales 2>/dev/null)" != "install ok installed" ]; then
-    apt_get update -qq
-    DEBIAN_FRONTEND=noninteractive apt_get install -y -qq --no-install-recommends locales >/dev/null
-  fi
+  install_missing " for the Japanese locale" locales
   "${as_root[@]}" sed -i 's/^# *\(ja_JP\.UTF-8 UTF-8\)$/\1/' /etc/locale.gen
   grep -qx 'ja_JP.UTF-8 UTF-8' /etc/locale.gen ||
     echo 'ja_JP.UTF-8 UTF-8' | "${as_root[@]}" tee -a /etc/locale.gen >/dev/null
