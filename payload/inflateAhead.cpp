@@ -1,10 +1,10 @@
 // The chunks are independent zlib streams, so workers can inflate them in any order; a ring of
-// slots hands them to the writer in table order. Chunk s goes to slot s % slotCount, and the
-// workers stay within slotCount chunks of the writer. Waiting and waking cost a call into the
-// system (under Wine, a round trip to its server), so a side sleeps only when it must and is
-// woken only when it sleeps: the writer when its chunk is done, the workers when half the
-// ring is free again. Only functions that Windows 95 and NT 4 have: threads, events,
-// semaphores, critical sections.
+// slots hands them to the writer in table order. Chunk s goes to slot s % slotCount, and no
+// chunk is claimed more than slotCount ahead of the writer. Waiting and waking cost a call into
+// the system (under Wine, a round trip to its server), so a side sleeps only when it must and
+// is woken only when it sleeps: the writer, which inflates the next chunks itself rather than
+// wait, when its chunk is done; the workers when half the ring is free again. Only functions
+// that Windows 95 and NT 4 have: threads, events, semaphores, critical sections.
 #include "inflateAhead.h"
 
 #include <windows.h>
@@ -16,7 +16,7 @@ namespace {
 const int32_t kMostWorkers = 4;
 const int32_t kSlotsPerWorker = 4;
 
-int32_t requestedWorkers = 0;
+int32_t requestedWorkers = -1;
 
 struct Slot {
     int32_t sequence;  // the chunk it holds or is being inflated into it
@@ -30,7 +30,7 @@ struct Slot {
 struct InflateAhead {
     const PayloadTable *table;
     unsigned char *buffers;  // slotCount buffers of PAYLOAD_CHUNK_LIMIT bytes
-    Slot slots[kMostWorkers * kSlotsPerWorker];
+    Slot slots[(kMostWorkers + 1) * kSlotsPerWorker];
     int32_t slotCount;
     int32_t total;
     // The workers' side: the next chunk to claim.
@@ -66,46 +66,55 @@ int inflateInto(unsigned char *buffer, const unsigned char *stream, int32_t size
     return ok;
 }
 
+// Claims the next chunk when a slot is free and inflates it into that slot, the lock released
+// meanwhile. Called holding the lock; returns holding it: 0 when there was nothing to claim.
+int inflateNextChunk(InflateAhead *ahead)
+{
+    const PayloadTable &table = *ahead->table;
+    if (ahead->stopping || ahead->claimed >= ahead->total ||
+        ahead->claimed - ahead->released >= ahead->slotCount)
+        return 0;
+    while (ahead->claimChunk >= table.chunkCounts[ahead->claimFile]) {
+        ++ahead->claimFile;
+        ahead->claimChunk = 0;
+    }
+    const unsigned char *stream = table.chunkData[ahead->claimFile][ahead->claimChunk];
+    int32_t size = table.chunkSizes[ahead->claimFile][ahead->claimChunk];
+    ++ahead->claimChunk;
+    int32_t index = ahead->claimed % ahead->slotCount;
+    Slot &slot = ahead->slots[index];
+    slot.sequence = ahead->claimed++;
+    slot.ready = 0;
+    LeaveCriticalSection(&ahead->lock);
+
+    int32_t length;
+    int ok = inflateInto(slotBuffer(ahead, index), stream, size, &length);
+    EnterCriticalSection(&ahead->lock);
+    slot.ok = ok;
+    slot.length = length;
+    slot.ready = 1;
+    if (ahead->awaited == slot.sequence) {
+        ahead->awaited = -1;
+        SetEvent(ahead->slotReady);
+    }
+    return 1;
+}
+
 DWORD WINAPI inflateWorker(LPVOID parameter)
 {
     InflateAhead *ahead = static_cast<InflateAhead *>(parameter);
-    const PayloadTable &table = *ahead->table;
     EnterCriticalSection(&ahead->lock);
     for (;;) {
+        if (inflateNextChunk(ahead))
+            continue;
         if (ahead->stopping || ahead->claimed >= ahead->total) {
             LeaveCriticalSection(&ahead->lock);
             return 0;
         }
-        if (ahead->claimed - ahead->released >= ahead->slotCount) {
-            ++ahead->sleepingWorkers;
-            LeaveCriticalSection(&ahead->lock);
-            WaitForSingleObject(ahead->wakeWorkers, INFINITE);
-            EnterCriticalSection(&ahead->lock);
-            continue;
-        }
-        while (ahead->claimChunk >= table.chunkCounts[ahead->claimFile]) {
-            ++ahead->claimFile;
-            ahead->claimChunk = 0;
-        }
-        const unsigned char *stream = table.chunkData[ahead->claimFile][ahead->claimChunk];
-        int32_t size = table.chunkSizes[ahead->claimFile][ahead->claimChunk];
-        ++ahead->claimChunk;
-        int32_t index = ahead->claimed % ahead->slotCount;
-        Slot &slot = ahead->slots[index];
-        slot.sequence = ahead->claimed++;
-        slot.ready = 0;
+        ++ahead->sleepingWorkers;
         LeaveCriticalSection(&ahead->lock);
-
-        int32_t length;
-        int ok = inflateInto(slotBuffer(ahead, index), stream, size, &length);
+        WaitForSingleObject(ahead->wakeWorkers, INFINITE);
         EnterCriticalSection(&ahead->lock);
-        slot.ok = ok;
-        slot.length = length;
-        slot.ready = 1;
-        if (ahead->awaited == slot.sequence) {
-            ahead->awaited = -1;
-            SetEvent(ahead->slotReady);
-        }
     }
 }
 
@@ -118,20 +127,23 @@ void wakeWorkers(InflateAhead *ahead)
     }
 }
 
-// Waits until chunk `sequence` is inflated; returns its slot.
+// Waits until chunk `sequence` is inflated; returns its slot. Rather than sleep, the writer
+// inflates the next chunks itself while slots are free: a sleep and its wake-up are each a
+// call into the system, and the writer's core would idle meanwhile.
 Slot &waitForChunk(InflateAhead *ahead, int32_t sequence)
 {
     Slot &slot = ahead->slots[sequence % ahead->slotCount];
-    for (;;) {
-        EnterCriticalSection(&ahead->lock);
-        int ready = slot.sequence == sequence && slot.ready;
-        if (!ready)
-            ahead->awaited = sequence;
+    EnterCriticalSection(&ahead->lock);
+    while (slot.sequence != sequence || !slot.ready) {
+        if (inflateNextChunk(ahead))
+            continue;
+        ahead->awaited = sequence;
         LeaveCriticalSection(&ahead->lock);
-        if (ready)
-            return slot;
         WaitForSingleObject(ahead->slotReady, INFINITE);
+        EnterCriticalSection(&ahead->lock);
     }
+    LeaveCriticalSection(&ahead->lock);
+    return slot;
 }
 
 int32_t workersToStart()
@@ -140,10 +152,10 @@ int32_t workersToStart()
         return requestedWorkers < kMostWorkers ? requestedWorkers : kMostWorkers;
     SYSTEM_INFO system;
     GetSystemInfo(&system);
-    int32_t processors = (int32_t)system.dwNumberOfProcessors;
-    if (processors < 2)
-        return 0;
-    return processors < kMostWorkers ? processors : kMostWorkers;
+    // The writer inflates too whenever its next chunk is not ready: one worker fewer than
+    // processors keeps every one busy.
+    int32_t helpers = (int32_t)system.dwNumberOfProcessors - 1;
+    return helpers < kMostWorkers ? helpers : kMostWorkers;
 }
 
 }  // namespace
@@ -162,7 +174,7 @@ InflateAhead *startInflateAhead(const PayloadTable &table)
     for (int32_t i = 0; i < table.fileCount; ++i)
         ahead->total += table.chunkCounts[i];
     int32_t workers = ahead->total > 1 ? workersToStart() : 0;
-    ahead->slotCount = workers > 0 ? workers * kSlotsPerWorker : 1;
+    ahead->slotCount = workers > 0 ? (workers + 1) * kSlotsPerWorker : 1;
     ahead->buffers = static_cast<unsigned char *>(malloc((size_t)ahead->slotCount * PAYLOAD_CHUNK_LIMIT));
     if (ahead->buffers == NULL) {
         free(ahead);

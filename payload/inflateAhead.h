@@ -1,6 +1,7 @@
 // Inflating a payload table's chunks ahead of the writer, on worker threads. The caller's
 // thread asks for the chunks in table order and does everything else (files, progress,
-// results); the workers only inflate into buffers of their own, a fixed number per worker.
+// results), inflating chunks too while it would otherwise wait; the workers only inflate
+// into the ring's buffers, a fixed number per thread.
 #ifndef VELMORANT_INFLATE_AHEAD_H
 #define VELMORANT_INFLATE_AHEAD_H
 
@@ -10,10 +11,9 @@
 
 struct InflateAhead;
 
-// Workers of the extractions that start after this call: 0 (the default) for the one-thread
-// path, -1 for one per processor when there are several, none on one processor. The one-thread
-// path is the default because the workers gained nothing measurable on the shared two-core
-// machine of the benchmark (bench/performance.sh reports both).
+// Workers of the extractions that start after this call: -1 (the default) for one fewer than
+// the processors, the writer's thread inflating too whenever its next chunk is not ready, so
+// none on one processor; 0 for the one-thread path; or that many (at most 4).
 void setInflateWorkers(int32_t workers);
 
 // Starts inflating table's chunks in table order; NULL when out of memory. Where no thread

@@ -112,7 +112,7 @@ protected:
     }
     void TearDown() override
     {
-        setInflateWorkers(0);
+        setInflateWorkers(-1);
         _chdir("C:\\");
         removeTree(folder);
     }
@@ -470,7 +470,7 @@ protected:
     }
     void TearDown() override
     {
-        setInflateWorkers(0);
+        setInflateWorkers(-1);
         _chdir("C:\\");
     }
 };
