@@ -92,24 +92,8 @@ int makeOwnFolder(char *folder, size_t size, char *name, size_t nameSize)
 // 1 when folder holds the file name and nothing else.
 int holdsOnly(const char *folder, const char *name)
 {
-    char pattern[TEXT_BUFFER_SIZE];
-    if (!buildInstalledFilePath(pattern, sizeof pattern, folder, "*", ansiLeadBytes()))
-        return 0;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(pattern, &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return 0;
-    int entries = 0, others = 0;
-    do {
-        const char *entry = found.cFileName;
-        if (strcmp(entry, ".") == 0 || strcmp(entry, "..") == 0)
-            continue;
-        entries++;
-        if (!sameFolder(entry, name, ansiLeadBytes()))
-            others = 1;
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-    return entries == 1 && !others;
+    int holdsName;
+    return folderEntriesBesides(folder, name, &holdsName) == 0 && holdsName;
 }
 
 // The copy's side of the event's name: its own folder's drawn name.

@@ -165,23 +165,33 @@ void removeRegistration(const char *productName)
     reportFailure(item, (uint32_t)result, 0);
 }
 
-int folderHoldsOtherFiles(void)
+int folderEntriesBesides(const char *folder, const char *name, int *holdsName)
 {
+    *holdsName = 0;
     char pattern[TEXT_BUFFER_SIZE];
-    if (!buildInstalledFilePath(pattern, sizeof pattern, uninstallFolder, "*", ansiLeadBytes()))
-        return 1;
+    if (!buildInstalledFilePath(pattern, sizeof pattern, folder, "*", ansiLeadBytes()))
+        return -1;
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA(pattern, &found);
     if (search == INVALID_HANDLE_VALUE)
         return 0;
     int others = 0;
-    const LeadBytes &lead = ansiLeadBytes();
-    const char *self = fileNameOfPath(uninstallerSelfPath, lead);
     do {
-        const char *name = found.cFileName;
-        if (strcmp(name, ".") != 0 && strcmp(name, "..") != 0 && !sameFolder(name, self, lead))
-            others = 1;
-    } while (!others && FindNextFileA(search, &found));
+        const char *entry = found.cFileName;
+        if (strcmp(entry, ".") == 0 || strcmp(entry, "..") == 0)
+            continue;
+        if (sameFolder(entry, name, ansiLeadBytes()))
+            *holdsName = 1;
+        else
+            ++others;
+    } while (FindNextFileA(search, &found));
     FindClose(search);
     return others;
+}
+
+int folderHoldsOtherFiles(void)
+{
+    int holdsSelf;
+    return folderEntriesBesides(uninstallFolder, fileNameOfPath(uninstallerSelfPath, ansiLeadBytes()),
+                                &holdsSelf) != 0;
 }

@@ -34,5 +34,8 @@ void removeShortcuts(const InstallerSettings &settings);
 void removeRegistration(const char *productName);
 // 1 when the data folder holds anything but the uninstaller itself.
 int folderHoldsOtherFiles(void);
+// How many entries folder holds besides name (found in it: *holdsName = 1); 0 for a folder
+// that cannot be listed, -1 when its listing's path would not fit.
+int folderEntriesBesides(const char *folder, const char *name, int *holdsName);
 
 #endif
