@@ -25,9 +25,9 @@ endfunction()
 
 # add_payload(name MANIFEST file.in DEPENDS ...): runs the generator on a manifest whose
 # source paths may use generator expressions and @CMAKE_CURRENT_SOURCE_DIR@; makes an object
-# library <name> holding the table and its chunks. A file's streams go into one assembler unit
-# per 16 MB of the file (its size as the configuration finds it; one unit for a file not
-# there yet), so that no assembler or linker step holds more than that, whatever the file.
+# library <name> holding the table and its chunks. The chunks go into one assembler unit per
+# 16 MB of the files (their size as the configuration finds them), so that no assembler or
+# linker step holds more than that, whatever the file.
 function(add_payload name)
   cmake_parse_arguments(PAYLOAD "INDEX" "MANIFEST;TABLE_NAME;BLOB_SYMBOL" "DEPENDS" ${ARGN})
   set(indexOption)
@@ -45,43 +45,35 @@ function(add_payload name)
   file(MAKE_DIRECTORY ${dir})
   configure_file(${PAYLOAD_MANIFEST} ${dir}/manifest.in @ONLY)
   file(GENERATE OUTPUT ${dir}/${name}.manifest INPUT ${dir}/manifest.in)
+  # Files not there yet are the programs the build makes, which are small.
   set(unitBytes 16777216)
   file(STRINGS ${dir}/manifest.in lines)
-  set(units)
-  set(unitCounts)
-  set(count 0)
+  set(knownBytes 0)
   foreach(line IN LISTS lines)
-    if(line AND NOT line MATCHES "^#")
-      set(parts 1)
-      set(source)
-      if(line MATCHES "^[^\t]*\t([^\t]*)\t")
-        set(source "${CMAKE_MATCH_1}")
-      endif()
-      if(source AND NOT source MATCHES "\\$<" AND EXISTS "${source}" AND NOT IS_DIRECTORY "${source}")
+    if(line MATCHES "^[^#\t][^\t]*\t([^\t]*)\t")
+      set(source "${CMAKE_MATCH_1}")
+      if(NOT source MATCHES "\\$<" AND EXISTS "${source}" AND NOT IS_DIRECTORY "${source}")
         file(SIZE "${source}" size)
-        math(EXPR parts "(${size} + ${unitBytes} - 1) / ${unitBytes}")
-        if(parts LESS 1)
-          set(parts 1)
-        endif()
-        # A file that grows asks for more units: configure again when it changes.
+        math(EXPR knownBytes "${knownBytes} + ${size}")
+        # A file that grows may ask for more units: configure again when it changes.
         set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${source}")
       endif()
-      list(APPEND units ${dir}/${name}-${count}.S)
-      foreach(part RANGE 1 ${parts})
-        if(part LESS parts)
-          list(APPEND units ${dir}/${name}-${count}-${part}.S)
-        endif()
-      endforeach()
-      list(APPEND unitCounts ${parts})
-      math(EXPR count "${count} + 1")
     endif()
   endforeach()
-  string(REPLACE ";" "," unitCounts "${unitCounts}")
+  math(EXPR unitCount "(${knownBytes} + ${unitBytes} - 1) / ${unitBytes}")
+  if(unitCount LESS 1)
+    set(unitCount 1)
+  endif()
+  set(units)
+  math(EXPR lastUnit "${unitCount} - 1")
+  foreach(u RANGE ${lastUnit})
+    list(APPEND units ${dir}/${name}-${u}.S)
+  endforeach()
   add_custom_command(
     OUTPUT ${dir}/${name}.cpp ${units} ${dir}/${name}.bin
     COMMAND ${PAYLOADGEN} --manifest ${dir}/${name}.manifest --output-dir ${dir} --base ${name}
             --table-name ${PAYLOAD_TABLE_NAME} --blob-symbol ${PAYLOAD_BLOB_SYMBOL} ${indexOption}
-            --units ${unitCounts}
+            --units ${unitCount}
     DEPENDS ${PAYLOADGEN} hosttools ${dir}/${name}.manifest ${PAYLOAD_DEPENDS}
     COMMENT "Packing the payload ${name}"
     VERBATIM)

@@ -6,10 +6,10 @@
 //
 // Output, in the output folder:
 //     <base>.bin  the chunks' zlib streams, back to back
-//     <base>-<i>.S  for every file i, an assembler unit that pulls that file's streams out of
-//                 <base>.bin with .incbin under a symbol of its own (nothing for an empty file);
-//                 with --units, file i's streams are split evenly over the number of units
-//                 given for it: <base>-<i>.S, <base>-<i>-1.S, <base>-<i>-2.S, ...
+//     <base>-<u>.S  for u from 0 to the number of units less one (--units, by default 1), an
+//                 assembler unit that pulls a slice of <base>.bin out with .incbin under a
+//                 symbol of its own: the slices follow each other, cut at chunk boundaries into
+//                 parts of about the same length, whatever files the chunks belong to
 //     <base>.cpp  the PayloadTable, pointing into those symbols, with each file's Adler-32 of
 //                 its streams back to back, which the program checks before it writes anything,
 //                 and the files' inflated size
@@ -22,8 +22,9 @@
 // zlib streams, smaller than zlib's own, that the programs' inflate reads.
 // The chunk bytes never pass through the C++ compiler, so building a large payload takes
 // time linear in its size; and as the assembler and the linker hold one input section at a
-// time, units of bounded size (the build asks for several for a large file) keep their memory
-// bounded whatever the file. The generator itself reads, compresses and writes a file a few
+// time, units of bounded size (the build asks for one per 16 MB of input) keep their memory
+// bounded whatever the file, while small files share a unit instead of costing an assembler
+// run each. The generator itself reads, compresses and writes a file a few
 // megabytes at a time. The same inputs always give byte-identical outputs.
 #include <libdeflate.h>
 #include <sys/stat.h>
@@ -59,7 +60,7 @@ struct Options {
     std::string blobSymbol = "payloadBlob";
     size_t pieceSize = 30000;
     unsigned threads = 0;
-    std::vector<size_t> units;  // per file; empty: one each
+    size_t units = 1;
     bool index = false;
     bool namesOnly = false;
 };
@@ -74,7 +75,6 @@ struct Entry {
 struct FileChunks {
     std::vector<uint64_t> offsets;  // into the blob
     std::vector<uint32_t> sizes;
-    std::vector<size_t> unitStarts;  // the first chunk of each of the file's units
 };
 
 [[noreturn]] void fail(const std::string &message)
@@ -89,7 +89,7 @@ void usage()
                  "usage: payloadgen --manifest FILE --output-dir DIR [--base NAME]\n"
                  "                  [--table-name NAME] [--blob-symbol NAME]\n"
                  "                  [--piece-size BYTES] [--threads N] [--index]\n"
-                 "                  [--units N,N,... (assembler units per file)]\n"
+                 "                  [--units N (assembler units)]\n"
                  "       payloadgen --names-only --manifest FILE --output-dir DIR [--base NAME]\n"
                  "                  [--table-name NAME]\n");
     std::exit(2);
@@ -149,18 +149,9 @@ Options parseOptions(int argc, char **argv)
             options.pieceSize = (size_t)number;
         else if (flag == "--threads" && parseNumber(value, 1, 64, number))
             options.threads = (unsigned)number;
-        else if (flag == "--units") {
-            size_t start = 0;
-            for (;;) {
-                size_t comma = value.find(',', start);
-                if (!parseNumber(value.substr(start, comma - start), 1, 1 << 20, number))
-                    usage();
-                options.units.push_back((size_t)number);
-                if (comma == std::string::npos)
-                    break;
-                start = comma + 1;
-            }
-        } else
+        else if (flag == "--units" && parseNumber(value, 1, 1 << 20, number))
+            options.units = (size_t)number;
+        else
             usage();
     }
     if (options.manifest.empty() || options.outputDirectory.empty())
@@ -352,51 +343,54 @@ std::vector<uint32_t> fileChecks(const std::string &blobPath, const std::vector<
     return checks;
 }
 
-// The symbol under which the streams of file i's unit u lie, and that unit's file name.
-std::string unitSymbol(const Options &options, size_t i, size_t u)
+// The symbol under which unit u's slice lies, and that unit's file name.
+std::string unitSymbol(const Options &options, size_t u)
 {
-    return options.blobSymbol + "_" + std::to_string(i) + (u == 0 ? "" : "_" + std::to_string(u));
+    return options.blobSymbol + "_" + std::to_string(u);
 }
 
-std::string unitPath(const Options &options, size_t i, size_t u)
+std::string unitPath(const Options &options, size_t u)
 {
-    return options.outputDirectory + "/" + options.base + "-" + std::to_string(i) +
-           (u == 0 ? "" : "-" + std::to_string(u)) + ".S";
+    return options.outputDirectory + "/" + options.base + "-" + std::to_string(u) + ".S";
 }
 
-// The chunks [first, end) of unit u of a file; empty when the file has fewer chunks than units.
-void unitChunks(const FileChunks &file, size_t u, size_t &first, size_t &end)
+// Where each unit's slice begins in the chunk file, and after the last the file's length:
+// unit u begins with the first chunk at or past u / units of the file (a unit may be empty).
+std::vector<uint64_t> unitOffsets(const std::vector<FileChunks> &files, uint64_t total, size_t units)
 {
-    first = file.unitStarts[u];
-    end = u + 1 < file.unitStarts.size() ? file.unitStarts[u + 1] : file.sizes.size();
+    std::vector<uint64_t> starts(1, 0);
+    for (const FileChunks &file : files)
+        for (uint64_t offset : file.offsets)
+            while (starts.size() < units && offset >= (total * starts.size() + units - 1) / units)
+                starts.push_back(offset);
+    while (starts.size() <= units)
+        starts.push_back(total);
+    return starts;
 }
 
 std::string tableSource(const Options &options, const std::vector<Entry> &entries,
-                        const std::vector<FileChunks> &files, const std::vector<uint32_t> &checks,
-                        int32_t installedKilobytes)
+                        const std::vector<FileChunks> &files, const std::vector<uint64_t> &units,
+                        const std::vector<uint32_t> &checks, int32_t installedKilobytes)
 {
     std::string out;
     std::string manifestName = options.manifest.substr(options.manifest.find_last_of('/') + 1);
     out += "// Generated by payloadgen from " + manifestName + ". Do not edit.\n";
     out += "#include \"core/payloadTable.h\"\n\n";
-    for (size_t i = 0; i < files.size(); ++i)
-        for (size_t u = 0, first, end; u < files[i].unitStarts.size(); ++u) {
-            unitChunks(files[i], u, first, end);
-            if (first < end)
-                out += "extern \"C\" const unsigned char " + unitSymbol(options, i, u) + "[];\n";
-        }
+    for (size_t u = 0; u + 1 < units.size(); ++u)
+        if (units[u] < units[u + 1])
+            out += "extern \"C\" const unsigned char " + unitSymbol(options, u) + "[];\n";
     out += "\nnamespace {\n\n";
+    size_t u = 0;
     for (size_t i = 0; i < files.size(); ++i) {
         const FileChunks &file = files[i];
         std::string index = std::to_string(i);
         if (file.offsets.empty())
             continue;  // an empty file has no chunks: its arrays are null
         out += "const unsigned char *const file" + index + "Chunks[] = {\n";
-        for (size_t u = 0, first, end; u < file.unitStarts.size(); ++u) {
-            unitChunks(file, u, first, end);
-            for (size_t j = first; j < end; ++j)
-                out += "    " + unitSymbol(options, i, u) + " + " +
-                       std::to_string(file.offsets[j] - file.offsets[first]) + ",\n";
+        for (uint64_t offset : file.offsets) {
+            while (offset >= units[u + 1])
+                ++u;
+            out += "    " + unitSymbol(options, u) + " + " + std::to_string(offset - units[u]) + ",\n";
         }
         out += "};\nconst int32_t file" + index + "Sizes[] = {\n";
         for (uint32_t size : file.sizes)
@@ -449,28 +443,23 @@ std::string namesSource(const Options &options, const std::vector<Entry> &entrie
     return out;
 }
 
-// Unit u of file i: some of its streams, a slice of the chunk file.
-std::string assemblerSource(const Options &options, const std::string &blobPath, size_t i,
-                            size_t u, const FileChunks &file)
+// Unit u: its slice of the chunk file.
+std::string assemblerSource(const Options &options, const std::string &blobPath,
+                            const std::vector<uint64_t> &units, size_t u)
 {
     std::string out;
-    out += "// Generated by payloadgen. File " + std::to_string(i) + "'s chunks, read by the\n";
-    out += "// assembler as raw bytes, so their size costs the compiler nothing.\n";
-    size_t first, end;
-    unitChunks(file, u, first, end);
-    if (first == end)
+    out += "// Generated by payloadgen. A slice of the payload's chunks, read by the assembler\n";
+    out += "// as raw bytes, so their size costs the compiler nothing.\n";
+    if (units[u] == units[u + 1])
         return out + "// No chunks here.\n";
-    uint64_t length = 0;
-    for (size_t j = first; j < end; ++j)
-        length += file.sizes[j];
     out += "#define PAYLOAD_CAT2(a, b) a##b\n";
     out += "#define PAYLOAD_CAT(a, b) PAYLOAD_CAT2(a, b)\n";
-    out += "#define PAYLOAD_SYMBOL PAYLOAD_CAT(__USER_LABEL_PREFIX__, " + unitSymbol(options, i, u) + ")\n";
+    out += "#define PAYLOAD_SYMBOL PAYLOAD_CAT(__USER_LABEL_PREFIX__, " + unitSymbol(options, u) + ")\n";
     out += "    .section .rdata,\"dr\"\n";
     out += "    .globl PAYLOAD_SYMBOL\n";
     out += "PAYLOAD_SYMBOL:\n";
-    out += "    .incbin " + literal(blobPath) + ", " + std::to_string(file.offsets[first]) + ", " +
-           std::to_string(length) + "\n";
+    out += "    .incbin " + literal(blobPath) + ", " + std::to_string(units[u]) + ", " +
+           std::to_string(units[u + 1] - units[u]) + "\n";
     return out;
 }
 
@@ -494,9 +483,6 @@ int main(int argc, char **argv)
     if (blob == nullptr)
         fail("cannot write '" + blobPath + "': " + std::strerror(errno));
 
-    if (!options.units.empty() && options.units.size() != entries.size())
-        fail("--units gives " + std::to_string(options.units.size()) + " counts for " +
-             std::to_string(entries.size()) + " files");
     std::vector<FileChunks> files;
     uint64_t offset = 0;
     uint64_t totalChunks = 0;
@@ -512,9 +498,6 @@ int main(int argc, char **argv)
         uint64_t pieces = ((uint64_t)status.st_size + options.pieceSize - 1) / options.pieceSize;
         totalBytes += (uint64_t)status.st_size;
         FileChunks chunks;
-        size_t units = options.units.empty() ? 1 : options.units[i];
-        for (size_t u = 0; u < units; ++u)
-            chunks.unitStarts.push_back((size_t)((pieces * u + units - 1) / units));
         // A few megabytes at a time, whole pieces each.
         size_t batch = kBatchPieces * options.threads * options.pieceSize;
         for (;;) {
@@ -553,11 +536,11 @@ int main(int argc, char **argv)
     if (installedKilobytes > (uint64_t)INT32_MAX)
         fail("the files together are too large for the installation's size in KB");
 
-    for (size_t i = 0; i < files.size(); ++i)
-        for (size_t u = 0; u < files[i].unitStarts.size(); ++u)
-            writeFile(unitPath(options, i, u), assemblerSource(options, blobPath, i, u, files[i]));
+    std::vector<uint64_t> units = unitOffsets(files, offset, options.units);
+    for (size_t u = 0; u < options.units; ++u)
+        writeFile(unitPath(options, u), assemblerSource(options, blobPath, units, u));
     writeFile(options.outputDirectory + "/" + options.base + ".cpp",
-              tableSource(options, entries, files, fileChecks(blobPath, files),
+              tableSource(options, entries, files, units, fileChecks(blobPath, files),
                           (int32_t)installedKilobytes));
     if (options.index) {
         std::string text;
