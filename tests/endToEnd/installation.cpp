@@ -19,25 +19,6 @@ const char doneTitle[] = "Installation Successful";
 const char failedTitle[] = "Velmorant Installation Failed";
 const char defaultFolder[] = "C:\\Program Files\\Velmorant";
 
-namespace {
-
-std::vector<std::string> fileNames(const std::string &folder)
-{
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return names;
-    do
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            names.push_back(found.cFileName);
-    while (FindNextFileA(search, &found));
-    FindClose(search);
-    return names;
-}
-
-}  // namespace
-
 std::string quoted(const std::string &path)
 {
     return "\"" + path + "\"";
@@ -110,7 +91,7 @@ void expectNothingRegistered()
 std::vector<std::string> installationState(const std::string &folder)
 {
     std::vector<std::string> state;
-    for (const std::string &name : fileNames(folder)) {
+    for (const std::string &name : matchingNames(folder + "\\*", true)) {
         std::string path = folder + "\\" + name;
         long long time = modificationTime(path);  // before the read moves the access time
         std::string content = readFile(path);
@@ -128,7 +109,7 @@ std::vector<std::string> installationState(const std::string &folder)
 
 void stampFiles(const std::string &folder, long long time)
 {
-    for (const std::string &name : fileNames(folder)) {
+    for (const std::string &name : matchingNames(folder + "\\*", true)) {
         struct __utimbuf64 times = {time, time};
         EXPECT_EQ(_utime64((folder + "\\" + name).c_str(), &times), 0) << name;
     }

@@ -71,20 +71,10 @@ registered() { "$WINE" reg query "$uninstallKey" </dev/null 2>/dev/null | tr -d 
 unregistered() { [[ $("$WINE" reg query "$uninstallKey" </dev/null 2>&1) == *'Unable to find'* ]]; }
 value() { sed -n "s/^ *$1 *REG_SZ *//p" <<<"$2"; }
 
-make_prefix() {
-  "$WINE" wineboot -i </dev/null >/dev/null 2>&1
-  # Without a window manager Wine must not wait for one.
-  "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
-  "$WINESERVER" -w
-  # The user folders are symlinks into the home: real folders of the prefix instead.
-  for link in "$WINEPREFIX"/drive_c/users/*/*; do
-    if [ -L "$link" ]; then rm -f "$link"; mkdir -p "$link"; fi
-  done
-}
 # A new win32 prefix takes minutes under emulation: the build tree keeps one, untouched by any
-# run, for this Wine and this make_prefix; each run unpacks a fresh copy of it.
+# run, for this Wine and this prepare_prefix; each run unpacks a fresh copy of it.
 cache=/exchange/cache
-key="$(dpkg-query -W -f='${Version}' wine32:i386) $(declare -f make_prefix | sha256sum | cut -c1-16)"
+key="$(dpkg-query -W -f='${Version}' wine32:i386) $(declare -f prepare_prefix | sha256sum | cut -c1-16)"
 if [ "$(cat "$cache/prefix.key" 2>/dev/null)" = "$key" ]; then
   step "the win32 prefix kept in the build tree, unpacked"
   tar -C "$HARNESS_DIR" --zstd -xf "$cache/prefix.tar.zst" || rm -rf "$WINEPREFIX"
@@ -92,7 +82,7 @@ fi
 if [ ! -d "$WINEPREFIX" ]; then
   step "a new win32 prefix"
   rm -rf "$cache"
-  make_prefix
+  prepare_prefix
   step "packing the win32 prefix for the next runs"
   mkdir -p "$cache"
   tar -C "$HARNESS_DIR" -I 'zstd -1 -T0' -cf "$cache/prefix.tar.zst.tmp" prefix &&

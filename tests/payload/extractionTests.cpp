@@ -81,16 +81,7 @@ void makeReadOnly(const std::string &path, const std::string &content)
 // The names a run gives files beside their final ones, found in folder.
 std::vector<std::string> leftovers(const std::string &folder)
 {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*.vminst-*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return names;
-    do
-        names.push_back(found.cFileName);
-    while (FindNextFileA(search, &found));
-    FindClose(search);
-    return names;
+    return matchingNames(folder + "\\*.vminst-*");
 }
 
 // Each test works in a fresh folder that is the current directory, as the data folder is, on

@@ -76,6 +76,23 @@ bool writeFile(const std::string &path, const std::string &content)
     return fclose(file) == 0 && ok;
 }
 
+std::vector<std::string> matchingNames(const std::string &pattern, bool filesOnly)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        std::string name = found.cFileName;
+        bool folder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        if (name != "." && name != ".." && !(filesOnly && folder))
+            names.push_back(name);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return names;
+}
+
 void removeTree(const std::string &path)
 {
     WIN32_FIND_DATAA found;

@@ -15,6 +15,8 @@ bool fileExists(const std::string &path);
 bool folderExists(const std::string &path);
 std::string readFile(const std::string &path);
 bool writeFile(const std::string &path, const std::string &content);
+// The names a FindFirstFile pattern matches, "." and ".." left out; only files with filesOnly.
+std::vector<std::string> matchingNames(const std::string &pattern, bool filesOnly = false);
 // Removes a folder and everything below it.
 void removeTree(const std::string &path);
 // A registry value of HKEY_LOCAL_MACHINE (REG_SZ); "<missing>" when absent.

@@ -92,16 +92,8 @@ LinkContents readLink(const std::string &path)
 
 std::set<std::string> folderEntries(const std::string &folder)
 {
-    std::set<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return names;
-    do
-        names.insert(found.cFileName);
-    while (FindNextFileA(search, &found));
-    FindClose(search);
-    return names;
+    std::vector<std::string> names = matchingNames(folder + "\\*");
+    return std::set<std::string>(names.begin(), names.end());
 }
 
 // The folder's file index: a folder removed and made again gets another one.
