@@ -32,7 +32,7 @@ long long modificationTime(const std::string &path)
 
 void startAndAccept(ProcessRun &run, const char *program)
 {
-    ASSERT_TRUE(run.start(quoted(buildFile(program))));
+    ASSERT_TRUE(run.start(quoted(buildFile(program)))) << "error " << run.startError;
     walk(run.processId(), {{"END USER LICENSE AGREEMENT", IDOK, NULL}}, 30000);
 }
 

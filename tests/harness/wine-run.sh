@@ -46,6 +46,8 @@ else
   export WINEPREFIX=$SHARED_PREFIX
 fi
 
+# Wine's own errors go to the test's log, so that a failure inside Wine says what it was.
+export WINEDEBUG=fixme-all
 out=$(mktemp /tmp/wine-run.XXXXXX)
 bound=$(( ${TEST_TIMEOUT:-120} > 40 ? ${TEST_TIMEOUT:-120} - 20 : ${TEST_TIMEOUT:-120} ))
 timeout -k 5 "$bound" "$WINE" "$@" </dev/null >"$out" 2>&1

@@ -1,15 +1,27 @@
 #include "support/processRun.h"
 
+#include <stdio.h>
+
 #include <vector>
 
 bool ProcessRun::start(const std::string &commandLine, const char *folder)
 {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
-    std::vector<char> line(commandLine.begin(), commandLine.end());
-    line.push_back('\0');
-    started = CreateProcessA(NULL, line.data(), NULL, NULL, FALSE, 0, NULL, folder, &startup,
-                             &info) != 0;
+    // Wine has refused a start once on a loaded machine with nothing wrong in the program: a
+    // second attempt, with the first error named, fails only a start that keeps failing.
+    for (int attempt = 0; attempt < 2 && !started; ++attempt) {
+        if (attempt > 0) {
+            fprintf(stderr, "starting %s failed with error %lu; trying once more\n",
+                    commandLine.c_str(), (unsigned long)startError);
+            Sleep(1000);
+        }
+        std::vector<char> line(commandLine.begin(), commandLine.end());
+        line.push_back('\0');
+        started = CreateProcessA(NULL, line.data(), NULL, NULL, FALSE, 0, NULL, folder, &startup,
+                                 &info) != 0;
+        startError = started ? 0 : GetLastError();
+    }
     return started;
 }
 

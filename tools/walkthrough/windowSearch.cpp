@@ -34,12 +34,21 @@ BOOL CALLBACK matchTitle(HWND window, LPARAM value)
 
 HWND waitForWindow(const char *title, int timeoutMs, DWORD processId)
 {
-    for (int waited = 0; waited <= timeoutMs; waited += 20) {
+    // A process that has ended shows no more windows: stop waiting for it then.
+    HANDLE process = processId != 0 ? OpenProcess(SYNCHRONIZE, FALSE, processId) : NULL;
+    HWND found = NULL;
+    for (int waited = 0; found == NULL && waited <= timeoutMs; waited += 20) {
+        bool ended = processId != 0 &&
+                     (process == NULL || WaitForSingleObject(process, 0) == WAIT_OBJECT_0);
         FindRequest request = {title, processId, NULL};
         EnumWindows(matchTitle, reinterpret_cast<LPARAM>(&request));
-        if (request.found != NULL)
-            return request.found;
-        Sleep(20);
+        found = request.found;
+        if (ended)
+            break;
+        if (found == NULL)
+            Sleep(20);
     }
-    return NULL;
+    if (process != NULL)
+        CloseHandle(process);
+    return found;
 }

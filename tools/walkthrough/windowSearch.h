@@ -6,7 +6,7 @@
 #include <windows.h>
 
 // The visible top-level window with exactly this title (of process processId when non-zero),
-// waited for up to timeoutMs. NULL when it did not appear.
+// waited for up to timeoutMs or until that process ends. NULL when it did not appear.
 HWND waitForWindow(const char *title, int timeoutMs = 20000, DWORD processId = 0);
 
 #endif
