@@ -3,21 +3,17 @@
 #include <windows.h>
 
 #include "core/uninstallTexts.h"
+#include "platformInfo.h"
 
 namespace {
 
 // The [rename] section of WININIT.INI, read and written whole.
 char renameSection[8192];
 
-}  // namespace
-
-int scheduleRemovalAtRestart(const char *path)
+// The 9x family deletes at its next start what WININIT.INI's [rename] section names as
+// "NUL=<short path>": its boot-time step knows no long names.
+int listInWininit(const char *path)
 {
-    if (MoveFileExA(path, NULL, MOVEFILE_DELAY_UNTIL_REBOOT))
-        return 1;
-    // The 9x family has no such call: it deletes what WININIT.INI names, by short names.
-    if (GetLastError() != ERROR_CALL_NOT_IMPLEMENTED)
-        return 0;
     char shortPath[MAX_PATH];
     DWORD length = GetShortPathNameA(path, shortPath, sizeof shortPath);
     if (length == 0 || length >= sizeof shortPath)
@@ -28,4 +24,18 @@ int scheduleRemovalAtRestart(const char *path)
         return 0;
     return appendRenameEntry(renameSection, sizeof renameSection, shortPath) &&
            WritePrivateProfileSectionA("rename", renameSection, "wininit.ini");
+}
+
+}  // namespace
+
+int scheduleRemovalAtRestart(const char *path)
+{
+    int listed = MoveFileExA(path, NULL, MOVEFILE_DELAY_UNTIL_REBOOT) ? 1 : 0;
+    // The 9x family's MoveFileExA refuses a delayed move. Whenever the system reports that
+    // family the file is listed for its boot step too, even when the call above took it: a
+    // newer system that only reports a 9x version (a compatibility setting) keeps the entry in
+    // its own list, and the line in WININIT.INI is then never read.
+    if (!isNtPlatform())
+        listed = listInWininit(path) || listed;
+    return listed;
 }

@@ -6,6 +6,8 @@
 #               exchange folder, /exchange in the guest: the script's output is in guest.log,
 #               the guest's console in console.log; cache/ is kept between runs
 #   GUEST_TIMEOUT  the time bound in seconds (default 1500); the run fails when it is reached
+#   GUEST_CACHE    where the machine keeps the guest's cache/ for other build trees (default
+#                  /tmp/velmorant-guest-cache): a fresh clone starts from the prefixes made here
 # The host's / is shared read-only; the guest writes to a tmpfs overlay that ends with it.
 set -u
 dir=$(cd "$1" && pwd) script=$(realpath "$2")
@@ -18,6 +20,25 @@ if [ ! -f "$dir/initrd.gz" ] || [ ! -f "$kernel" ]; then
 fi
 rm -rf "$dir/screens" "$dir/guest.log" "$dir/console.log" "$dir/qemu.log" "$dir/status" "$dir/job" \
   "$dir/host-tmp"
+# share_cache FROM TO [ALL]: each kept prefix of FROM (cache/<arch>/prefix.key and its files)
+# linked into TO where TO has none of that arch, or with ALL where TO's key differs. The guest
+# replaces a file by renaming a new one over it, so the linked files never change under TO.
+share_cache() {
+  local key arch
+  for key in "$1"/*/prefix.key; do
+    [ -f "$key" ] || continue
+    arch=$(basename "$(dirname "$key")")
+    if [ -f "$2/$arch/prefix.key" ] && { [ -z "${3:-}" ] || cmp -s "$key" "$2/$arch/prefix.key"; }; then
+      continue
+    fi
+    mkdir -p "$2" && rm -rf "$2/$arch.new" &&
+      { cp -al "$1/$arch" "$2/$arch.new" 2>/dev/null || cp -a "$1/$arch" "$2/$arch.new"; } &&
+      rm -rf "$2/$arch" && mv "$2/$arch.new" "$2/$arch"
+  done
+}
+shared=${GUEST_CACHE:-/tmp/velmorant-guest-cache}
+share_cache "$shared" "$dir/cache"
+
 printf 'exec /bin/bash %q' "$script" >"$dir/job"
 printf ' %q' "$@" >>"$dir/job"
 echo >>"$dir/job"
@@ -62,6 +83,7 @@ guest_command "$dir/console.log" "${accel[@]}" -append "console=ttyS0 panic=-1 q
 timeout --kill-after=10 "$timeout" "${guest[@]}" </dev/null >"$dir/qemu.log" 2>&1
 rc=$?
 echo "guest: ran $((SECONDS - start)) s"
+share_cache "$dir/cache" "$shared" all
 echo "---- the script's output (guest.log)"
 cat "$dir/guest.log" 2>/dev/null
 echo "----"
