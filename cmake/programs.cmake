@@ -130,15 +130,20 @@ function(add_payload_names name)
   target_compile_options(${name} PRIVATE ${VELMORANT_WARNINGS})
 endfunction()
 
-# add_uninstaller(name SETTINGS file.cpp MANIFEST file.in): the uninstaller built with the
-# same settings record and the names of the same payload manifest as the setup program that
-# carries it. Its file is named qxuninst.exe; a variant's in a folder of its own.
+# add_uninstaller(name SETTINGS file.cpp MANIFEST file.in [DRAW file.cpp]): the uninstaller built
+# with the same settings record and the names of the same payload manifest as the setup program
+# that carries it. Its file is named qxuninst.exe; a variant's in a folder of its own. DRAW: a
+# test's drawHelperNumber instead of the random one.
 function(add_uninstaller name)
-  cmake_parse_arguments(UNINST "" "SETTINGS;MANIFEST" "" ${ARGN})
+  cmake_parse_arguments(UNINST "" "SETTINGS;MANIFEST;DRAW" "" ${ARGN})
+  if(NOT UNINST_DRAW)
+    set(UNINST_DRAW ${CMAKE_SOURCE_DIR}/uninstall/drawnNumber.cpp)
+  endif()
   add_payload_names(${name}Names MANIFEST ${UNINST_MANIFEST})
   add_executable(${name} WIN32
     ${CMAKE_SOURCE_DIR}/uninstall/qxuninst.cpp
     ${CMAKE_SOURCE_DIR}/uninstall/qxuninst.rc
+    ${UNINST_DRAW}
     ${UNINST_SETTINGS}
     $<TARGET_OBJECTS:${name}Names>)
   set_source_files_properties(${CMAKE_SOURCE_DIR}/uninstall/qxuninst.rc PROPERTIES

@@ -25,6 +25,7 @@ void clear(char *buffer, size_t size)
 }
 
 const char finishFlag[] = "/finish ";
+const char helperFolderPrefix[] = "qxu";
 
 }  // namespace
 
@@ -237,6 +238,35 @@ int appendRenameEntry(char *section, size_t size, const char *shortPath)
 int buildHandOverEventName(char *name, size_t size, const char *drawnName)
 {
     return formatText(name, size, "qxuninst-handover-%s", drawnName);
+}
+
+int buildHelperFolderName(char *name, size_t size, uint32_t high, uint32_t low)
+{
+    return formatText(name, size, "%s%u-%u", helperFolderPrefix, (unsigned)high, (unsigned)low);
+}
+
+int isHelperFolderName(const char *name)
+{
+    size_t prefixLength = strlen(helperFolderPrefix);
+    if (strncmp(name, helperFolderPrefix, prefixLength) != 0)
+        return 0;
+    const char *p = name + prefixLength;
+    for (int number = 0; number < 2; ++number) {
+        if (number == 1 && *p++ != '-')
+            return 0;
+        uint32_t value = 0;
+        const char *digits = p;
+        for (; *p >= '0' && *p <= '9'; ++p) {
+            uint32_t digit = (uint32_t)(*p - '0');
+            if (value > (0xFFFFFFFFu - digit) / 10)
+                return 0;
+            value = value * 10 + digit;
+        }
+        // As %u writes them: at least one digit, no leading zero.
+        if (p == digits || (digits[0] == '0' && p - digits > 1))
+            return 0;
+    }
+    return *p == '\0';
 }
 
 int buildConfirmTitle(char *title, size_t size, const char *productName)

@@ -57,6 +57,11 @@ int parseFinishArguments(const char *arguments, uint32_t *processId, char *path,
 // The name of the event by which the helper says it holds the uninstaller's process, from the
 // name drawn for the helper's own folder.
 int buildHandOverEventName(char *name, size_t size, const char *drawnName);
+// The name of the helper's own folder in the temporary folder, from the two numbers drawn for
+// it: "qxu<high>-<low>" in decimal.
+int buildHelperFolderName(char *name, size_t size, uint32_t high, uint32_t low);
+// 1 for a name that buildHelperFolderName can give: an earlier helper's folder.
+int isHelperFolderName(const char *name);
 
 // Appends "NUL=<path>" to a profile section held as a list of NUL-terminated lines ended by
 // an empty one (as the profile calls read and write whole sections): the 9x family's way of
@@ -76,6 +81,10 @@ int buildFinalText(char *text, size_t size, const char *productName, const char 
 // The helper's own message when the uninstaller's file could not be removed at once.
 int buildLeftForRestartText(char *text, size_t size, const char *uninstallerPath,
                             const char *reason);
+
+// Why a folder of the installation was left alone: it, or a folder on the way to it, was
+// replaced by a link during the run.
+#define UNINSTALL_LINK_REASON "it was replaced by a link to another place, so it was left alone"
 
 #define UNINSTALL_COMPLETE_TITLE "Uninstall Complete"
 #define UNINSTALL_NOT_FOUND_TITLE "Installation Not Found"

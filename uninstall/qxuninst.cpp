@@ -12,6 +12,7 @@
 #include "platform/platformInfo.h"
 #include "system/runningCopies.h"
 #include "system/serviceRemoval.h"
+#include "system/uninstallerLeftovers.h"
 #include "ui/pauseAnimation.h"
 #include "uninstallSelf.h"
 #include "uninstallSteps.h"
@@ -46,7 +47,8 @@ void removeService(void)
 }
 
 // The uninstaller's own file goes last, through a helper; a read-only one is left and reported.
-// 0 when it could only be left for the next restart.
+// 0 when it could only be left for the next restart. The helper's copy and its folder are no
+// concern of the user's and go unmentioned.
 int removeSelf(void)
 {
     DWORD attributes = GetFileAttributesA(uninstallerSelfPath);
@@ -57,18 +59,25 @@ int removeSelf(void)
     char left[TEXT_BUFFER_SIZE];
     char line[TEXT_BUFFER_SIZE];
     char leftFolder[TEXT_BUFFER_SIZE];
-    int handedOver = handOverSelfRemoval(left, sizeof left);
+    if (handOverSelfRemoval(left, sizeof left))
+        return 1;
     if (formatText(line, sizeof line, "\r\n%s", left))
         appendText(restartItems, sizeof restartItems, line);
-    // With a helper its own folder goes at the restart too; without one the data folder,
-    // emptied of the rest, waits for it as well (never a root).
-    if (handedOver ? folderOfPath(leftFolder, sizeof leftFolder, left, ansiLeadBytes())
-                   : !folderHoldsOtherFiles() && isRemovableFolder(uninstallFolder, ansiLeadBytes()) &&
-                         copyText(leftFolder, sizeof leftFolder, uninstallFolder)) {
-        if (formatText(line, sizeof line, "\r\n%s", leftFolder))
-            appendText(restartItems, sizeof restartItems, line);
-    }
-    return handedOver;
+    // The data folder, emptied of the rest, waits for it as well (never a root).
+    if (!folderHoldsOtherFiles() && isRemovableFolder(uninstallFolder, ansiLeadBytes()) &&
+        copyText(leftFolder, sizeof leftFolder, uninstallFolder) &&
+        formatText(line, sizeof line, "\r\n%s", leftFolder))
+        appendText(restartItems, sizeof restartItems, line);
+    return 0;
+}
+
+// The copies and folders that earlier uninstalls left in the temporary folder.
+void removeEarlierHelpers(void)
+{
+    char temporaryFolder[MAX_PATH];
+    DWORD length = GetTempPathA(sizeof temporaryFolder, temporaryFolder);
+    if (length > 0 && length < sizeof temporaryFolder)
+        removeUninstallerLeftovers(temporaryFolder);
 }
 
 }  // namespace
@@ -92,6 +101,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR arguments, int)
         !installationFolderOfPath(uninstallFolder, sizeof uninstallFolder, uninstallerSelfPath,
                                   ansiLeadBytes()))
         return UNINSTALL_NOT_FOUND;
+    // The helper is copied from this file as it runs, whatever is put at its name meanwhile.
+    holdOwnFile(uninstallerSelfPath);
 
     const char *product = installerSettings.productName;
     if (!buildConfirmTitle(messageTitle, sizeof messageTitle, product))
@@ -106,6 +117,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR arguments, int)
         copyText(messageText, sizeof messageText, "Remove the program from your computer?");
     if (MessageBoxA(NULL, messageText, messageTitle, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return UNINSTALL_DECLINED;
+    removeEarlierHelpers();
 
     // Only the installation's own programs are asked to close, never a window that merely
     // carries the product's name.
@@ -122,12 +134,13 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR arguments, int)
                               programPath, servicePath};
     closeInstalledCopies(NULL, copies, animatedPause(&plainPause));
     removeService();
-    removeInstalledFiles(payloadNameList);
+    int folderStillOurs = removeInstalledFiles(payloadNameList);
     removeShortcuts(installerSettings);
     removeRegistration(installerSettings.productName);
     // With failures the report says why the folder stays; otherwise only the user's files keep it.
     const char *kept = failureCount == 0 && folderHoldsOtherFiles() ? uninstallFolder : "";
-    int selfRemoved = removeSelf();
+    // A data folder that now leads elsewhere holds no file of this run's to remove.
+    int selfRemoved = folderStillOurs ? removeSelf() : 0;
     if (!buildFinalText(messageText, sizeof messageText, product, failureReport, droppedFailures,
                         kept, restartItems))
         copyText(messageText, sizeof messageText,

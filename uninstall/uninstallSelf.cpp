@@ -4,8 +4,10 @@
 //
 // The copy runs elevated from the temporary folder, which others may write into (for a
 // deployment tool running as SYSTEM, C:\Windows\Temp): it gets a new folder of its own under a
-// name drawn for this run, is held open against changes from the copying until it runs, and
-// starts only when that folder holds nothing else.
+// name drawn for this run, which only this user and the system may use; it is written from the
+// original's own file, held since the start, never read again from the data folder by name; it
+// is held open against changes from the copying until it runs, and starts only when that folder
+// holds nothing else. Its deletions in the data folder never follow a link.
 #include "uninstallSelf.h"
 
 #include <windows.h>
@@ -14,7 +16,9 @@
 
 #include "core/boundedText.h"
 #include "core/installerSettings.h"
+#include "platform/guardedRemoval.h"
 #include "platform/platformInfo.h"
+#include "platform/privateFolder.h"
 #include "platform/restartRemoval.h"
 #include "uninstallSteps.h"
 #include "core/uninstallTexts.h"
@@ -27,44 +31,16 @@ const DWORD handOverMilliseconds = 15000;
 const int deleteAttempts = 40;
 const int deleteRetryMilliseconds = 250;
 
+// The program's own file, held from the start of the run.
+HANDLE ownFile = INVALID_HANDLE_VALUE;
+char copyBuffer[32768];
+
 // Leaves a file for the next restart, with its folder when that may go once empty.
 void leaveForRestart(const char *file, const char *folder)
 {
     scheduleRemovalAtRestart(file);
     if (isRemovableFolder(folder, ansiLeadBytes()))
         scheduleRemovalAtRestart(folder);
-}
-
-// 64 bits no one can guess in advance: the system's generator where it has one (XP on), else
-// the clocks and ids of this moment, mixed.
-void drawNumber(DWORD *high, DWORD *low)
-{
-    HMODULE advapi = GetModuleHandleA("advapi32.dll");
-    FARPROC found = advapi != NULL ? GetProcAddress(advapi, "SystemFunction036") : NULL;
-    if (found != NULL) {
-        typedef BOOLEAN(WINAPI * GenerateCall)(PVOID buffer, ULONG length);
-        GenerateCall generate;
-        memcpy(&generate, &found, sizeof generate);
-        DWORD drawn[2];
-        if (generate(drawn, sizeof drawn)) {
-            *high = drawn[0];
-            *low = drawn[1];
-            return;
-        }
-    }
-    LARGE_INTEGER counter;
-    counter.QuadPart = 0;
-    QueryPerformanceCounter(&counter);
-    FILETIME now;
-    GetSystemTimeAsFileTime(&now);
-    uint64_t mixed = (uint64_t)counter.QuadPart ^ ((uint64_t)now.dwHighDateTime << 32) ^
-                     now.dwLowDateTime ^ ((uint64_t)GetCurrentProcessId() << 40) ^
-                     ((uint64_t)GetCurrentThreadId() << 20) ^ GetTickCount();
-    mixed = (mixed ^ (mixed >> 30)) * 0xBF58476D1CE4E5B9ull;
-    mixed = (mixed ^ (mixed >> 27)) * 0x94D049BB133111EBull;
-    mixed ^= mixed >> 31;
-    *high = (DWORD)(mixed >> 32);
-    *low = (DWORD)mixed;
 }
 
 // Makes a new folder in the temporary folder under a drawn name: one that did not exist, so
@@ -76,17 +52,54 @@ int makeOwnFolder(char *folder, size_t size, char *name, size_t nameSize)
     if (length == 0 || length >= sizeof temporaryFolder)
         return 0;
     for (int attempt = 0; attempt < 8; ++attempt) {
-        DWORD high, low;
-        drawNumber(&high, &low);
-        if (!formatText(name, nameSize, "qxu%u-%u", (unsigned)high, (unsigned)low) ||
+        uint32_t high, low, error;
+        drawHelperNumber(&high, &low);
+        if (!buildHelperFolderName(name, nameSize, high, low) ||
             !buildInstalledFilePath(folder, size, temporaryFolder, name, ansiLeadBytes()))
             return 0;
-        if (CreateDirectoryA(folder, NULL))
+        if (createPrivateFolder(folder, isNtPlatform(), &error))
             return 1;
-        if (GetLastError() != ERROR_ALREADY_EXISTS)
+        if (error != ERROR_ALREADY_EXISTS)
             return 0;
     }
     return 0;
+}
+
+// Writes the held file into a new file at copy; 1 when it was written whole.
+int copyOwnFile(const char *copy)
+{
+    if (ownFile == INVALID_HANDLE_VALUE) {
+        // The 9x family has no second user who could have put another file at its name. A
+        // read-only original gives a read-only copy.
+        return !isNtPlatform() && CopyFileA(uninstallerSelfPath, copy, TRUE) &&
+               SetFileAttributesA(copy, FILE_ATTRIBUTE_NORMAL);
+    }
+    if (SetFilePointer(ownFile, 0, NULL, FILE_BEGIN) != 0)
+        return 0;
+    HANDLE written =
+        CreateFileA(copy, GENERIC_WRITE, 0, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (written == INVALID_HANDLE_VALUE)
+        return 0;
+    int whole = 1;
+    for (;;) {
+        DWORD read = 0;
+        DWORD wrote = 0;
+        if (!ReadFile(ownFile, copyBuffer, sizeof copyBuffer, &read, NULL)) {
+            whole = 0;
+            break;
+        }
+        if (read == 0)
+            break;
+        if (!WriteFile(written, copyBuffer, read, &wrote, NULL) || wrote != read) {
+            whole = 0;
+            break;
+        }
+    }
+    if (!CloseHandle(written))
+        whole = 0;
+    if (!whole)
+        DeleteFileA(copy);  // in the folder made for it a moment ago
+    return whole;
 }
 
 // 1 when folder holds the file name and nothing else.
@@ -108,6 +121,12 @@ int ownHandOverEventName(char *name, size_t size)
 
 }  // namespace
 
+int holdOwnFile(const char *path)
+{
+    ownFile = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    return ownFile != INVALID_HANDLE_VALUE;
+}
+
 int isFinishRequest(const char *arguments)
 {
     return strncmp(arguments, "/finish ", 8) == 0;
@@ -123,13 +142,11 @@ int handOverSelfRemoval(char *copyPath, size_t size)
     char eventName[64];
     int made = makeOwnFolder(folder, sizeof folder, name, sizeof name);
     int copied = made && buildInstalledFilePath(copy, sizeof copy, folder, UNINSTALLER_FILE_NAME, ansiLeadBytes()) &&
-                 CopyFileA(uninstallerSelfPath, copy, TRUE);
+                 copyOwnFile(copy);
     HANDLE held = INVALID_HANDLE_VALUE;
-    if (copied) {
-        SetFileAttributesA(copy, FILE_ATTRIBUTE_NORMAL);  // a read-only original gives a read-only copy
-        // Open until the copy runs: nobody can change, rename or delete it in between.
+    // Open until the copy runs: nobody can change, rename or delete it in between.
+    if (copied)
         held = CreateFileA(copy, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
-    }
     HANDLE handedOver = NULL;
     if (held != INVALID_HANDLE_VALUE && holdsOnly(folder, UNINSTALLER_FILE_NAME) &&
         buildFinishArguments(arguments, sizeof arguments, GetCurrentProcessId(),
@@ -209,18 +226,25 @@ int finishSelfRemoval(const char *arguments)
         CloseHandle(original);
     }
 
-    DWORD error = 0;
-    if (deleteFileWithRetries(uninstaller, deleteAttempts, deleteRetryMilliseconds, &error)) {
-        if (isRemovableFolder(folder, ansiLeadBytes()))
-            RemoveDirectoryA(folder);  // only when empty: the user's files keep it
+    // Each attempt holds and judges the data folder anew: it may have been replaced by a link
+    // since the original looked.
+    RemovalGuard guard = {isNtPlatform(), deleteAttempts, deleteRetryMilliseconds};
+    RemovalOutcome outcome;
+    removeInFolder(folder, uninstaller, 0, guard, lead, &outcome);
+    if (outcome.result == REMOVAL_DONE || outcome.result == REMOVAL_ABSENT) {
+        RemovalGuard once = {guard.linksPossible, 1, 0};
+        if (isRemovableFolder(folder, lead))
+            removeInFolder(folder, folder, 1, once, lead, &outcome);  // only when empty
         return 0;
     }
+    // A folder or file that now leads elsewhere is no longer the installation's: nothing there is
+    // deleted now or marked for the restart.
+    if (outcome.result == REMOVAL_LINK || outcome.result == REMOVAL_LEFT)
+        return 1;
     leaveForRestart(uninstaller, folder);
     char reason[TEXT_BUFFER_SIZE];
     char text[2 * TEXT_BUFFER_SIZE];
-    DWORD attributes = GetFileAttributesA(uninstaller);
-    int readOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
-    if (!buildFailureReason(reason, sizeof reason, error, readOnly))
+    if (!buildFailureReason(reason, sizeof reason, outcome.error, outcome.result == REMOVAL_READ_ONLY))
         copyText(reason, sizeof reason, "unknown error");
     if (!buildLeftForRestartText(text, sizeof text, uninstaller, reason))
         copyText(text, sizeof text, "The uninstaller could not be removed. It will be removed "

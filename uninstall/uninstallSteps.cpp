@@ -1,5 +1,7 @@
 // The uninstaller's removals. Only names that the setup program made are ever deleted: the
 // payload's stored names in the data folder, the shortcuts' names, the product's registry key.
+// Others may be able to change the data folder while this elevated program works in it: every
+// deletion there goes through the entry itself, never through a link.
 #include "uninstallSteps.h"
 
 #include <windows.h>
@@ -10,6 +12,7 @@
 #include "core/setupDecisions.h"
 #include "core/shortcutPaths.h"
 #include "core/uninstallTexts.h"
+#include "platform/guardedRemoval.h"
 #include "platform/platformInfo.h"
 
 char failureReport[REPORT_SIZE];
@@ -49,6 +52,41 @@ void removeFolderIfEmpty(const char *path)
 {
     if (RemoveDirectoryA(path))
         SHChangeNotify(SHCNE_RMDIR, SHCNF_PATHA, path, NULL);
+}
+
+// A folder that leads elsewhere, once however many names lie below it.
+void reportLink(const char *path)
+{
+    char line[TEXT_BUFFER_SIZE + 8];
+    if (formatText(line, sizeof line, "\r\n%s (", path) && strstr(failureReport, line) != NULL)
+        return;
+    reportFailureReason(path, UNINSTALL_LINK_REASON);
+}
+
+// Removes a file, or an emptied folder, of the data folder and reports what stays: a folder
+// that cannot go yet is no failure. 0 when the data folder itself now leads elsewhere.
+int removeInstalledEntry(const char *path, int folderExpected)
+{
+    RemovalGuard guard = {isNtPlatform(), folderExpected ? 1 : deleteAttempts,
+                          deleteRetryMilliseconds};
+    RemovalOutcome outcome;
+    removeInFolder(uninstallFolder, path, folderExpected, guard, ansiLeadBytes(), &outcome);
+    switch (outcome.result) {
+    case REMOVAL_DONE:
+        SHChangeNotify(folderExpected ? SHCNE_RMDIR : SHCNE_DELETE, SHCNF_PATHA, path, NULL);
+        break;
+    case REMOVAL_READ_ONLY:
+        reportFailure(path, ERROR_ACCESS_DENIED, 1);
+        break;
+    case REMOVAL_FAILED:
+        if (!folderExpected)
+            reportFailure(path, outcome.error, 0);
+        break;
+    case REMOVAL_LINK:
+        reportLink(outcome.link);
+        return !sameFolder(outcome.link, uninstallFolder, ansiLeadBytes());
+    }
+    return 1;
 }
 
 int readText(HKEY root, const char *keyPath, const char *value, char *text, DWORD size)
@@ -103,7 +141,7 @@ int installationFound(const InstallerSettings &settings)
            sameFolder(commandFolder, uninstallFolder, lead);
 }
 
-void removeInstalledFiles(const PayloadNameList &names)
+int removeInstalledFiles(const PayloadNameList &names)
 {
     const LeadBytes &lead = ansiLeadBytes();
     char path[TEXT_BUFFER_SIZE];
@@ -114,7 +152,8 @@ void removeInstalledFiles(const PayloadNameList &names)
             continue;
         if (sameFolder(path, uninstallerSelfPath, lead))
             continue;  // removed by the helper once this process has ended
-        removeFile(path);
+        if (!removeInstalledEntry(path, 0))
+            return 0;
     }
     // Folders that the names made, deepest first, while they are empty.
     for (int32_t i = 0; i < names.fileCount; ++i) {
@@ -122,9 +161,12 @@ void removeInstalledFiles(const PayloadNameList &names)
         if (!isRemovableStoredName(name, lead) ||
             !buildInstalledFilePath(path, sizeof path, uninstallFolder, name, lead))
             continue;
-        while (cutLastComponent(path, lead) && !sameFolder(path, uninstallFolder, lead))
-            removeFolderIfEmpty(path);
+        while (cutLastComponent(path, lead) && !sameFolder(path, uninstallFolder, lead)) {
+            if (!removeInstalledEntry(path, 1))
+                return 0;
+        }
     }
+    return 1;
 }
 
 void removeShortcuts(const InstallerSettings &settings)

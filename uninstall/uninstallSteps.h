@@ -26,8 +26,10 @@ void reportFailure(const char *item, uint32_t errorCode, int readOnly);
 void reportFailureReason(const char *item, const char *reason);
 
 // The payload's files in the data folder (not the uninstaller itself) and the folders their
-// names made, when those are then empty.
-void removeInstalledFiles(const PayloadNameList &names);
+// names made, when those are then empty. A folder that now leads elsewhere, or one on the way,
+// is reported and nothing below it touched. 0 when that is the data folder itself: nothing
+// in it may be touched, the uninstaller's own file neither.
+int removeInstalledFiles(const PayloadNameList &names);
 // The two Start-menu shortcuts, their group folder when then empty, the startup shortcut.
 void removeShortcuts(const InstallerSettings &settings);
 // The uninstall entry under HKEY_LOCAL_MACHINE.

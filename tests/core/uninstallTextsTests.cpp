@@ -198,6 +198,20 @@ TEST(UninstallTexts, FinishArgumentsRoundTripAndRefuseOthers)
                                    codePage932), 0);
 }
 
+// The helper's folders that a later run removes: exactly the names the helper is given.
+TEST(UninstallTexts, HelperFolderNames)
+{
+    char name[32];
+    ASSERT_EQ(buildHelperFolderName(name, sizeof name, 4294967295u, 0), 1);
+    EXPECT_STREQ(name, "qxu4294967295-0");
+    EXPECT_EQ(isHelperFolderName(name), 1);
+    EXPECT_EQ(isHelperFolderName("qxu12-345"), 1);
+    for (const char *other : {"qxu", "qxu12", "qxu12-", "qxu-12", "qxu12-345x", "qxu12-34-5",
+                              "qxu4294967296-1", "qxu01-2", "QXU12-345", "xqxu12-345",
+                              "qxu12_345", "qxu12-345\\x"})
+        EXPECT_EQ(isHelperFolderName(other), 0) << other;
+}
+
 TEST(UninstallTexts, Messages)
 {
     char text[2048];

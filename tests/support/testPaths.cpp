@@ -4,6 +4,7 @@
 
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 
 #include <vector>
 
@@ -18,6 +19,22 @@ std::string unixFile(const char *variable, const std::string &relative)
         if (c == '/')
             c = '\\';
     return path;
+}
+
+// The Unix path of a Windows path on one of Wine's drives; "" when Wine cannot say.
+std::string unixPath(const std::string &path)
+{
+    typedef char *(CDECL * UnixNameCall)(LPCWSTR path);
+    FARPROC found = GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name");
+    WCHAR wide[MAX_PATH];
+    if (found == NULL || MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH) == 0)
+        return "";
+    UnixNameCall unixName;
+    memcpy(&unixName, &found, sizeof found);
+    char *name = unixName(wide);
+    std::string result = name != NULL ? name : "";
+    HeapFree(GetProcessHeap(), 0, name);
+    return result;
 }
 
 }  // namespace
@@ -183,4 +200,30 @@ std::vector<std::string> pendingRemovals()
     }
     RegCloseKey(key);
     return paths;
+}
+
+bool makeUnixLink(const std::string &linkPath, const std::string &target)
+{
+    size_t cut = linkPath.rfind('\\');
+    std::string parent = cut != std::string::npos ? unixPath(linkPath.substr(0, cut)) : "";
+    std::string to = unixPath(target);
+    if (parent.empty() || to.empty())
+        return false;
+    // Wine starts a Unix program as it starts a Windows one, but does not wait for its end.
+    std::string link = parent + "/" + linkPath.substr(cut + 1);
+    std::string command = "/bin/ln -s \"" + to + "\" \"" + link + "\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started = {};
+    if (!CreateProcessA(NULL, &command[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup, &started))
+        return false;
+    CloseHandle(started.hThread);
+    CloseHandle(started.hProcess);
+    for (int waited = 0; waited < 10000; waited += 50) {
+        DWORD attributes = GetFileAttributesA(linkPath.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES)
+            return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+        Sleep(50);
+    }
+    return false;
 }

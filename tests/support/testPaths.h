@@ -28,6 +28,10 @@ std::string iniText(const char *file, const char *section, const char *key);
 // The files waiting for removal at the next restart, as the system records them (without
 // the "\??\" prefix).
 std::vector<std::string> pendingRemovals();
+// Puts a Unix symbolic link at linkPath that leads to the folder target (both Windows paths).
+// Wine shows such a folder as a reparse point, as Windows shows a junction; it cannot make
+// junctions itself.
+bool makeUnixLink(const std::string &linkPath, const std::string &target);
 std::string windowsFolder();
 std::string systemFolder();
 

@@ -7,8 +7,11 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include <aclapi.h>
+#include <sddl.h>
 #include <stdlib.h>
 
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -118,14 +121,20 @@ struct Uninstall {
     long exitCode = -2;
 };
 
+// What a test does while the uninstaller asks its question, before the answer.
+typedef std::function<void()> WhileAsked;
+
 // Starts the uninstaller with the command line in folder, answers its question and its boxes;
 // finalTitle is the title of the closing message expected.
 Uninstall runUninstallCommand(const std::string &command, const char *folder, int answer,
-                              const char *finalTitle = "Uninstall Complete")
+                              const char *finalTitle = "Uninstall Complete",
+                              const WhileAsked &whileAsked = nullptr)
 {
     Uninstall seen;
     ProcessRun run;
     EXPECT_TRUE(run.start(command, folder)) << command;
+    if (whileAsked && waitForWindow("Uninstall Velmorant", 30000, run.processId()) != NULL)
+        whileAsked();
     seen.confirmation = answerFilledBox("Uninstall Velmorant", answer, 30000, run.processId());
     if (answer == IDYES) {
         seen.closing = answerFilledBox("Closing Running Copies", IDOK, 30000, run.processId());
@@ -136,13 +145,15 @@ Uninstall runUninstallCommand(const std::string &command, const char *folder, in
 }
 
 // The same, started as the "Uninstall" shortcut names it.
-Uninstall runUninstaller(int answer, const char *finalTitle = "Uninstall Complete")
+Uninstall runUninstaller(int answer, const char *finalTitle = "Uninstall Complete",
+                         const WhileAsked &whileAsked = nullptr)
 {
     Link link = readLink(groupFolder() + "\\Uninstall.lnk");
     EXPECT_NE(link.target, "");
     if (link.target.empty())
         return Uninstall();
-    return runUninstallCommand("\"" + link.target + "\"", link.folder.c_str(), answer, finalTitle);
+    return runUninstallCommand("\"" + link.target + "\"", link.folder.c_str(), answer, finalTitle,
+                               whileAsked);
 }
 
 bool waitUntilGone(const std::string &path, int timeoutMs = 20000)
@@ -194,21 +205,6 @@ std::string lower(std::string text)
     return text;
 }
 
-// The restart lines of a final message.
-std::vector<std::string> restartLines(const std::string &text)
-{
-    std::vector<std::string> lines;
-    size_t at = text.find(restartHeading);
-    if (at == std::string::npos)
-        return lines;
-    std::string rest = text.substr(at + strlen(restartHeading));
-    size_t start = 0;
-    for (size_t end; (end = rest.find("\r\n", start)) != std::string::npos; start = end + 2)
-        lines.push_back(rest.substr(start, end - start));
-    lines.push_back(rest.substr(start));
-    return lines;
-}
-
 std::string temporaryFolder()
 {
     char path[MAX_PATH] = "";
@@ -216,25 +212,49 @@ std::string temporaryFolder()
     return path;
 }
 
-// The helper's copy and its folder, which the final message names as left for the restart:
-// exactly what is scheduled, and the copy alone in a folder of its own in the temporary folder.
+// A folder's access list as text (SDDL).
+std::string accessList(const std::string &path)
+{
+    PSECURITY_DESCRIPTOR descriptor = NULL;
+    PACL list = NULL;
+    std::string text = "<unread>";
+    char *converted = NULL;
+    if (GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, NULL, NULL,
+                              &list, NULL, &descriptor) == ERROR_SUCCESS &&
+        ConvertSecurityDescriptorToStringSecurityDescriptorA(descriptor, SDDL_REVISION_1,
+                                                             DACL_SECURITY_INFORMATION,
+                                                             &converted, NULL)) {
+        text = converted;
+        LocalFree(converted);
+    }
+    if (descriptor != NULL)
+        LocalFree(descriptor);
+    return text;
+}
+
+// The helper's copy and its folder wait for the restart, and the final message does not name
+// them: exactly those are scheduled, the copy alone in a folder of its own in the temporary
+// folder, which no one but the system and the user who ran it may use.
 std::vector<std::string> expectCopyLeftForRestart(const std::string &finalText)
 {
-    std::vector<std::string> restart = restartLines(finalText);
     std::vector<std::string> pending = pendingRemovals();
-    EXPECT_EQ(restart.size(), 2u) << finalText;
-    EXPECT_EQ(pending.size(), restart.size());
-    for (size_t i = 0; i < pending.size() && i < restart.size(); ++i)
-        EXPECT_EQ(lower(pending[i]), lower(restart[i]));
-    if (restart.size() == 2) {
-        EXPECT_EQ(lower(restart[0]), lower(restart[1] + "\\qxuninst.exe"));
-        EXPECT_EQ(lower(restart[1].substr(0, restart[1].rfind('\\') + 1)), lower(temporaryFolder()));
+    EXPECT_EQ(lower(finalText).find(lower(temporaryFolder())), std::string::npos) << finalText;
+    EXPECT_EQ(pending.size(), 2u);
+    if (pending.size() == 2) {
+        EXPECT_EQ(lower(pending[0]), lower(pending[1] + "\\qxuninst.exe"));
+        EXPECT_EQ(lower(pending[1].substr(0, pending[1].rfind('\\') + 1)),
+                  lower(temporaryFolder()));
         std::map<std::string, long long> copyFolder;
-        listTree(restart[1], copyFolder);
+        listTree(pending[1], copyFolder);
         EXPECT_EQ(copyFolder.size(), 1u);
-        EXPECT_TRUE(fileExists(restart[0]));
+        EXPECT_TRUE(fileExists(pending[0]));
+        // Wine keeps no access list as set, but one without Everyone leaves other users out.
+        std::string access = accessList(pending[1]);
+        EXPECT_NE(access.find(";;;SY)"), std::string::npos) << access;
+        for (const char *others : {";;;WD)", ";;;BU)", ";;;AU)"})
+            EXPECT_EQ(access.find(others), std::string::npos) << access;
     }
-    return restart;
+    return pending;
 }
 
 // Nothing added but the allowed paths (in lower case), nothing changed or removed.
@@ -280,8 +300,26 @@ TEST(Uninstall, UserFilesAndTheIniValueStay)
     // The uninstaller is what the shortcut names, started in the folder it names.
     Link link = readLink(groupFolder() + "\\Uninstall.lnk");
     EXPECT_EQ(link.target, folder + "\\qxuninst.exe");
+    // Earlier uninstalls' helpers in the temporary folder: a copy alone in its folder goes with
+    // it; a user's file in such a folder stays, and so does a link of such a name and where it
+    // leads.
+    const std::string earlier = temporaryFolder() + "qxu11-22";
+    const std::string shared = temporaryFolder() + "qxu33-44";
+    const std::string linked = temporaryFolder() + "qxu55-66";
+    const std::string elsewhere = scratchFolder("elsewhere");
+    for (const std::string &helper : {earlier, shared}) {
+        ASSERT_TRUE(CreateDirectoryA(helper.c_str(), NULL));
+        ASSERT_TRUE(writeFile(helper + "\\qxuninst.exe", "an earlier copy"));
+    }
+    ASSERT_TRUE(writeFile(shared + "\\notes.txt", "mine"));
+    ASSERT_TRUE(writeFile(elsewhere + "\\qxuninst.exe", "not a copy"));
+    ASSERT_TRUE(makeUnixLink(linked, elsewhere));
 
     Uninstall seen = runUninstaller(IDYES);
+    EXPECT_FALSE(folderExists(earlier));
+    EXPECT_FALSE(fileExists(shared + "\\qxuninst.exe"));
+    EXPECT_EQ(readFile(shared + "\\notes.txt"), "mine");
+    EXPECT_EQ(readFile(elsewhere + "\\qxuninst.exe"), "not a copy");
     EXPECT_EQ(seen.confirmation.text, confirmationText(folder));
     EXPECT_EQ(seen.closing.text, closingText);
     std::string expectedStart = std::string(removedText) + "\r\n\r\nThe folder " + folder +
@@ -323,9 +361,7 @@ TEST(Uninstall, RoundTripLeavesThePrefixAsBefore)
     ASSERT_TRUE(fileExists(std::string(defaultFolder) + "\\qxuninst.exe"));
     Uninstall seen = runUninstaller(IDYES);
     EXPECT_EQ(seen.exitCode, 0);
-    EXPECT_EQ(seen.final.text.substr(0, strlen(removedText) + strlen(restartHeading)),
-              std::string(removedText) + restartHeading)
-        << seen.final.text;
+    EXPECT_EQ(seen.final.text, removedText);
     std::vector<std::string> restart = expectCopyLeftForRestart(seen.final.text);
     EXPECT_TRUE(waitUntilGone(defaultFolder));
     expectProductGone(defaultFolder);
@@ -528,8 +564,20 @@ TEST(Uninstall, EntryRunAsListedClosesOnlyTheProgramAndLoadsNoPlant)
         Sleep(50);
     }
 
-    Uninstall seen = runUninstallCommand(command, systemFolder().c_str(), IDYES);
+    // Another program put at the uninstaller's name once it runs, where that can be done at
+    // all: the helper is still a copy of the uninstaller that was started.
+    const std::string uninstaller = readFile(folder + "\\qxuninst.exe");
+    const std::string planted = folder + "\\qxuninst.exe";
+    Uninstall seen = runUninstallCommand(command, systemFolder().c_str(), IDYES,
+                                         "Uninstall Complete", [&] {
+        if (MoveFileA(planted.c_str(), (folder + "\\qxuninst.old").c_str())) {
+            EXPECT_TRUE(CopyFileA(buildFile("tests/sequence/recorder.exe").c_str(),
+                                  planted.c_str(), FALSE));
+        }
+    });
     EXPECT_EQ(seen.exitCode, 0) << seen.final.text;
+    std::vector<std::string> pending = pendingRemovals();
+    EXPECT_TRUE(!pending.empty() && readFile(pending[0]) == uninstaller) << "the helper is no copy";
     EXPECT_EQ(product.wait(0), 0) << "the installed program was not closed";
     EXPECT_TRUE(stranger.running());
     EXPECT_EQ(readFile(log), "ready\n") << "the stranger's window was asked";
@@ -591,6 +639,56 @@ TEST(Uninstall, NestedFoldersGoWhenEmptiedAndAHeldFileIsRetried)
     EXPECT_FALSE(fileExists(held));
     EXPECT_FALSE(folderExists(folder + "\\help"));
     EXPECT_FALSE(folderExists(folder + "\\samples\\sets"));
+    EXPECT_FALSE(folderExists(folder + "\\deep"));  // it held only the folder inner
     EXPECT_EQ(readFile(folder + "\\samples\\mine.txt"), "mine");
     expectProductGone(folder);
+}
+
+// A folder of the installation replaced by a link between the question and the removal (Wine
+// makes no junctions; it shows a Unix link to a folder as one): nothing is deleted through it,
+// and the closing message names it; the rest goes.
+TEST(Uninstall, AFolderReplacedByALinkIsLeftAlone)
+{
+    install("tests/uninstall/setupNested.exe");
+    const std::string folder = defaultFolder;
+    const std::string elsewhere = scratchFolder("elsewhere");
+    ASSERT_TRUE(CreateDirectoryA((elsewhere + "\\guide").c_str(), NULL));
+    for (const char *name : {"\\readme.txt", "\\guide\\intro.txt"})
+        ASSERT_TRUE(writeFile(elsewhere + name, "theirs"));
+    Uninstall seen = runUninstaller(IDYES, "Velmorant Not Completely Removed", [&] {
+        std::string aside = scratchFolder("aside") + "\\help";
+        EXPECT_TRUE(MoveFileA((folder + "\\help").c_str(), aside.c_str()));
+        EXPECT_TRUE(makeUnixLink(folder + "\\help", elsewhere));
+    });
+    EXPECT_EQ(seen.final.text.substr(0, seen.final.text.find("\r\n\r\nClose")),
+              "Velmorant has been removed from your computer, except for the following, which "
+              "could not be removed:\r\n\r\n" + folder + "\\help (it was replaced by a link to "
+              "another place, so it was left alone)");
+    EXPECT_EQ(seen.exitCode, 1);
+    for (const char *name : {"\\readme.txt", "\\guide\\intro.txt"})
+        EXPECT_EQ(readFile(elsewhere + name), "theirs") << name;
+    EXPECT_FALSE(fileExists(folder + "\\velmorant.exe"));
+    EXPECT_FALSE(folderExists(folder + "\\deep"));
+    EXPECT_FALSE(folderExists(folder + "\\samples"));
+}
+
+// An event of the hand-over's name that another program made (and set) first could tell the
+// uninstaller that its helper holds it: then no helper takes over, and the uninstaller is left
+// for the restart. This payload's uninstaller draws the names 7-1, 7-2, ...
+TEST(Uninstall, HandOverRefusesAnEventMadeBeforeIt)
+{
+    install("tests/uninstall/setupNested.exe");
+    const std::string folder = defaultFolder;
+    HANDLE planted = CreateEventA(NULL, TRUE, TRUE, "qxuninst-handover-qxu7-1");
+    ASSERT_NE(planted, (HANDLE)NULL);
+    Uninstall seen = runUninstaller(IDYES);
+    CloseHandle(planted);
+    const std::string uninstaller = folder + "\\qxuninst.exe";
+    EXPECT_EQ(seen.final.text,
+              removedText + std::string(restartHeading) + uninstaller + "\r\n" + folder);
+    EXPECT_EQ(seen.exitCode, 1);
+    EXPECT_EQ(pendingRemovals(), std::vector<std::string>({uninstaller, folder}));
+    Sleep(1000);  // a helper, had one been started, would act now
+    EXPECT_TRUE(fileExists(uninstaller));
+    EXPECT_FALSE(folderExists(temporaryFolder() + "qxu7-1"));
 }
