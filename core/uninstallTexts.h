@@ -77,6 +77,12 @@ int buildFinalText(char *text, size_t size, const char *productName, const char 
 int buildLeftForRestartText(char *text, size_t size, const char *uninstallerPath,
                             const char *reason);
 
+// The setup program or another uninstaller holds the product's run lock: this one says so and
+// ends with UNINSTALL_ALREADY_RUNNING, having changed nothing.
+int buildAlreadyRunningText(char *text, size_t size, const char *productName);
+#define UNINSTALL_ALREADY_RUNNING 4
+#define UNINSTALL_RUNNING_TITLE "Setup or Uninstall Running"
+
 #define UNINSTALL_COMPLETE_TITLE "Uninstall Complete"
 #define UNINSTALL_NOT_FOUND_TITLE "Installation Not Found"
 #define UNINSTALL_LEFT_TITLE "Uninstall Not Complete"
