@@ -18,9 +18,11 @@ function(velmorant_program_options target)
 endfunction()
 
 function(velmorant_static_link target)
-  # No link time in the PE header, so the same sources give the same bytes.
+  # No link time in the PE header, so the same sources give the same bytes. Terminal-server
+  # aware: a terminal server then gives the programs the one Windows folder and registry that
+  # everyone's programs read, not the per-user copies it gives programs made before it.
   target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++
-    -Wl,--gc-sections -Wl,--no-insert-timestamp $<$<CONFIG:MinSizeRel,Release>:-s>)
+    -Wl,--gc-sections -Wl,--no-insert-timestamp -Wl,--tsaware $<$<CONFIG:MinSizeRel,Release>:-s>)
 endfunction()
 
 # add_payload(name MANIFEST file.in DEPENDS ...): runs the generator on a manifest whose

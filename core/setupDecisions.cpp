@@ -67,3 +67,14 @@ int buildUninstallKeyPath(char *text, size_t size, const char *productName)
     return formatText(text, size, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\%s",
                       productName);
 }
+
+StartMethod firstStartMethod(int nt, uint32_t majorVersion)
+{
+    return nt && majorVersion >= SEPARATE_ADMINISTRATOR_MAJOR_VERSION ? START_THROUGH_DESKTOP
+                                                                       : START_DIRECTLY;
+}
+
+int refusesUser(int nt, uint32_t majorVersion, int administrator)
+{
+    return nt && majorVersion < SEPARATE_ADMINISTRATOR_MAJOR_VERSION && !administrator;
+}

@@ -34,4 +34,20 @@ int buildStartupCommand(char *text, size_t size, const char *programPath, const 
 // The uninstall key below HKEY_LOCAL_MACHINE.
 int buildUninstallKeyPath(char *text, size_t size, const char *productName);
 
+// The first NT version that runs an administrator's programs apart from the signed-in user's
+// (Vista, 6.0): there a manifest asks for the rights, and the user's own programs run
+// without them.
+#define SEPARATE_ADMINISTRATOR_MAJOR_VERSION 6u
+
+// How the final Yes starts the product. Where the setup program may run with rights and in an
+// account the signed-in user's programs do not have, the desktop's shell starts it, as a
+// shortcut would; where that is not so, or the shell's start fails, the program is started
+// directly. Never both.
+enum StartMethod { START_THROUGH_DESKTOP, START_DIRECTLY };
+StartMethod firstStartMethod(int nt, uint32_t majorVersion);
+
+// Before Vista nothing asks for the rights the run needs: a user who is not an administrator
+// on such an NT system is sent away at the start. The 9x family has no such rights.
+int refusesUser(int nt, uint32_t majorVersion, int administrator);
+
 #endif

@@ -1,5 +1,7 @@
 #include "setupMessages.h"
 
+#include "boundedText.h"
+
 // MessageBoxA styles, spelled out so this table needs no platform header.
 enum { STYLE_OK = 0x0, STYLE_YESNO = 0x4, STYLE_WARNING = 0x30 };
 
@@ -82,7 +84,59 @@ const SetupMessageText setupMessages[MESSAGE_COUNT] = {
      STYLE_WARNING},
     // MESSAGE_ALREADY_RUNNING: product name
     {"Setup Already Running",
-     "The setup program of %s is already running. Finish that installation first; this copy "
-     "ends now without changing anything.",
+     "The setup program or the uninstaller of %s is already running. Let it finish first; "
+     "this copy ends now without changing anything.",
+     STYLE_WARNING},
+    // MESSAGE_ADMINISTRATOR_NEEDED: product name
+    {"Administrator Needed",
+     "%s is installed for everyone who uses this computer, which only an administrator of "
+     "this computer may do. Ask an administrator to run the setup program, or log on as one "
+     "and start it again. Nothing has been installed or changed.",
+     STYLE_WARNING},
+    // MESSAGE_NOT_ALL_DONE: product name, the lines of appendNotDoneLine
+    {"%s Not Completely Installed",
+     "The files of %s are installed, but these parts of the installation could not be "
+     "made:\r\n%s\r\n\r\nThe program can be used without them. Remove the cause and run the "
+     "setup program again to complete the installation.",
      STYLE_WARNING},
 };
+
+namespace {
+
+const char *const recordNames[RECORD_COUNT] = {
+    "the program's shortcut in the Start menu",
+    "the Uninstall shortcut in the Start menu",
+    "the entry in the list of installed programs, from which it is uninstalled",
+    "the note of the chosen folder that the program reads",
+    "the shortcut that starts the program with Windows",
+};
+
+// Platform error codes with a plain reason.
+struct KnownReason {
+    uint32_t error;
+    const char *reason;
+};
+const KnownReason knownReasons[] = {
+    {5, "this account has no administrator rights for it"},     // access denied
+    {1314, "this account has no administrator rights for it"},  // a privilege not held
+    {1260, "a policy set for this computer forbids it"},        // access disabled by policy
+    {112, "the disk is full"},
+    {39, "the disk is full"},
+    {0, "Windows gave no reason"},
+};
+
+}  // namespace
+
+int appendNotDoneLine(char *lines, size_t size, InstallRecord record, uint32_t error)
+{
+    char reason[64];
+    if (!formatText(reason, sizeof reason, "Windows reported error %u", (unsigned)error))
+        return 0;
+    for (const KnownReason &known : knownReasons)
+        if (known.error == error)
+            copyText(reason, sizeof reason, known.reason);
+    char line[256];
+    return (unsigned)record < (unsigned)RECORD_COUNT &&
+           formatText(line, sizeof line, "\r\n- %s: %s", recordNames[record], reason) &&
+           appendText(lines, size, line);
+}

@@ -2,6 +2,9 @@
 #ifndef VELMORANT_SETUP_MESSAGES_H
 #define VELMORANT_SETUP_MESSAGES_H
 
+#include <stddef.h>
+#include <stdint.h>
+
 enum SetupMessage {
     MESSAGE_NOT_INSTALLED,
     MESSAGE_NO_SPACE,
@@ -17,6 +20,8 @@ enum SetupMessage {
     MESSAGE_PATH_TOO_LONG,
     MESSAGE_DAMAGED,
     MESSAGE_ALREADY_RUNNING,
+    MESSAGE_ADMINISTRATOR_NEEDED,
+    MESSAGE_NOT_ALL_DONE,
     MESSAGE_COUNT
 };
 
@@ -27,5 +32,19 @@ struct SetupMessageText {
 };
 
 extern const SetupMessageText setupMessages[MESSAGE_COUNT];
+
+// What the run writes outside the data folder, each checked as it is written.
+enum InstallRecord {
+    RECORD_PROGRAM_SHORTCUT,
+    RECORD_UNINSTALL_SHORTCUT,
+    RECORD_UNINSTALL_ENTRY,
+    RECORD_DATA_FOLDER_VALUE,
+    RECORD_STARTUP_ENTRY,
+    RECORD_COUNT
+};
+// Appends a line to the list of MESSAGE_NOT_ALL_DONE: the record in plain words and why it
+// was not written, from the platform's error code (missing rights, a policy, a full disk, or
+// the code itself). 0 with the list unchanged when the line does not fit.
+int appendNotDoneLine(char *lines, size_t size, InstallRecord record, uint32_t error);
 
 #endif

@@ -292,6 +292,14 @@ int buildNotFoundText(char *text, size_t size, const char *productName, const ch
                       productName, dataFolder);
 }
 
+int buildAlreadyRunningText(char *text, size_t size, const char *productName)
+{
+    return formatText(text, size,
+                      "The setup program or the uninstaller of %s is already running. Let it "
+                      "finish first; this uninstaller ends now without removing anything.",
+                      productName);
+}
+
 int buildIncompleteTitle(char *title, size_t size, const char *productName)
 {
     return formatText(title, size, "%s Not Completely Removed", productName);

@@ -85,6 +85,11 @@ int buildLeftForRestartText(char *text, size_t size, const char *uninstallerPath
 // Why a folder of the installation was left alone: it, or a folder on the way to it, was
 // replaced by a link during the run.
 #define UNINSTALL_LINK_REASON "it was replaced by a link to another place, so it was left alone"
+// The setup program or another uninstaller holds the product's run lock: this one says so and
+// ends with UNINSTALL_ALREADY_RUNNING, having changed nothing.
+int buildAlreadyRunningText(char *text, size_t size, const char *productName);
+#define UNINSTALL_ALREADY_RUNNING 4
+#define UNINSTALL_RUNNING_TITLE "Setup or Uninstall Running"
 
 #define UNINSTALL_COMPLETE_TITLE "Uninstall Complete"
 #define UNINSTALL_NOT_FOUND_TITLE "Installation Not Found"

@@ -13,6 +13,14 @@ int isNtPlatform(void)
     return version.dwPlatformId == VER_PLATFORM_WIN32_NT;
 }
 
+uint32_t windowsMajorVersion(void)
+{
+    OSVERSIONINFOA version;
+    memset(&version, 0, sizeof version);
+    version.dwOSVersionInfoSize = sizeof version;
+    return GetVersionExA(&version) ? version.dwMajorVersion : 0;
+}
+
 int specialFolderPath(int folder, char *path)
 {
     LPITEMIDLIST items = NULL;

@@ -4,11 +4,16 @@
 
 #include <windows.h>
 
+#include <stdint.h>
+
 #include "core/pathText.h"
 
 // 1 on the NT family; a version that cannot be read counts as not NT (nothing unfilled is
 // read).
 int isNtPlatform(void);
+// The system's major version (4 for 95, 98, ME and NT 4.0; 5 for 2000 and XP; 6 from Vista);
+// 0 when it cannot be read.
+uint32_t windowsMajorVersion(void);
 // The Programs or Startup folder (a CSIDL value) as a path in a MAX_PATH buffer; 0 when the
 // shell cannot give it.
 int specialFolderPath(int folder, char *path);

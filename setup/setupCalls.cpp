@@ -3,8 +3,10 @@
 #include <process.h>
 
 #include "core/resourceIds.h"
+#include "platform/administratorCheck.h"
 #include "platform/platformInfo.h"
 #include "setupSequence.h"
+#include "system/desktopStart.h"
 #include "system/serviceRemoval.h"
 #include "system/shortcuts.h"
 #include "ui/setupDialogs.h"
@@ -40,6 +42,8 @@ extern const SetupCalls setupCalls = {
     .destroyWindow = DestroyWindow,
     .deleteObject = DeleteObject,
     .isNtPlatform = isNtPlatform,
+    .majorVersion = windowsMajorVersion,
+    .runByAdministrator = runByAdministrator,
     .chooseDataFolder = chooseDataFolder,
     .changeDirectory = _chdir,
     .currentDrive = _getdrive,
@@ -55,6 +59,8 @@ extern const SetupCalls setupCalls = {
     .closeKey = RegCloseKey,
     .readProfileString = GetPrivateProfileStringA,
     .writeProfileString = WritePrivateProfileStringA,
+    .lastError = GetLastError,
     .startProgram = WinExec,
+    .startFromDesktop = startFromDesktop,
     .runAndWait = runAndWait,
 };

@@ -83,21 +83,31 @@ void restoreEarlierDataFolder(const SetupRun &run)
                                       run.settings->iniFileName);
 }
 
-void setTextValue(const SetupCalls &calls, HKEY key, const char *name, const char *text)
+// Notes a record outside the folder that could not be written, for the message before the
+// final question; error 0 means it was written.
+void noteWrite(SetupRun &run, InstallRecord record, uint32_t error)
 {
-    calls.setValue(key, name, 0, REG_SZ, (const BYTE *)text, (DWORD)strlen(text) + 1);
+    if (error != 0)
+        appendNotDoneLine(run.notDone, sizeof run.notDone, record, error);
 }
 
-void setNumberValue(const SetupCalls &calls, HKEY key, const char *name, DWORD number)
+uint32_t setTextValue(const SetupCalls &calls, HKEY key, const char *name, const char *text)
 {
-    calls.setValue(key, name, 0, REG_DWORD, (const BYTE *)&number, sizeof number);
+    return (uint32_t)calls.setValue(key, name, 0, REG_SZ, (const BYTE *)text,
+                                    (DWORD)strlen(text) + 1);
+}
+
+uint32_t setNumberValue(const SetupCalls &calls, HKEY key, const char *name, DWORD number)
+{
+    return (uint32_t)calls.setValue(key, name, 0, REG_DWORD, (const BYTE *)&number, sizeof number);
 }
 
 // The entry of the list of installed programs. The command is quoted: a launcher that hands
 // it to the system as a command line would otherwise try "C:\Program.exe" first for a folder
 // with a blank. The icon is the quoted program with its index, so a comma in the folder's
-// name is not taken for the one before the index.
-void registerUninstaller(const SetupRun &run)
+// name is not taken for the one before the index. 0 when the key and every value were
+// written, else the first error.
+uint32_t registerUninstaller(const SetupRun &run)
 {
     const SetupCalls &calls = *run.calls;
     const char *productName = run.settings->productName;
@@ -109,25 +119,33 @@ void registerUninstaller(const SetupRun &run)
     char noClass[] = "";
     if (!buildUninstallKeyPath(keyPath, sizeof keyPath, productName) ||
         !buildQuotedPath(command, sizeof command, run.uninstallerPath) ||
-        !formatText(icon, sizeof icon, "\"%s\",0", run.programPath) ||
-        calls.createKey(HKEY_LOCAL_MACHINE, keyPath, 0, noClass, REG_OPTION_NON_VOLATILE,
-                        KEY_ALL_ACCESS, NULL, &key, &disposition) != ERROR_SUCCESS) {
+        !formatText(icon, sizeof icon, "\"%s\",0", run.programPath))
+        return ERROR_FILENAME_EXCED_RANGE;
+    LONG opened = calls.createKey(HKEY_LOCAL_MACHINE, keyPath, 0, noClass, REG_OPTION_NON_VOLATILE,
+                                  KEY_ALL_ACCESS, NULL, &key, &disposition);
+    if (opened != ERROR_SUCCESS) {
         OutputDebugStringA("Couldn't open the registry key.\r\n");
-        return;
+        return (uint32_t)opened;
     }
-    setTextValue(calls, key, "DisplayName", productName);
-    setTextValue(calls, key, "DisplayVersion", VELMORANT_VERSION);
-    setTextValue(calls, key, "UninstallString", command);
-    setTextValue(calls, key, "DisplayIcon", icon);
-    setTextValue(calls, key, "InstallLocation", run.folderChoice.folder);
-    setNumberValue(calls, key, "EstimatedSize", (DWORD)run.payload->installedKilobytes);
-    // The uninstaller is the only maintenance there is: no Modify or Repair button.
-    setNumberValue(calls, key, "NoModify", 1);
-    setNumberValue(calls, key, "NoRepair", 1);
+    uint32_t results[] = {
+        setTextValue(calls, key, "DisplayName", productName),
+        setTextValue(calls, key, "DisplayVersion", VELMORANT_VERSION),
+        setTextValue(calls, key, "UninstallString", command),
+        setTextValue(calls, key, "DisplayIcon", icon),
+        setTextValue(calls, key, "InstallLocation", run.folderChoice.folder),
+        setNumberValue(calls, key, "EstimatedSize", (DWORD)run.payload->installedKilobytes),
+        // The uninstaller is the only maintenance there is: no Modify or Repair button.
+        setNumberValue(calls, key, "NoModify", 1),
+        setNumberValue(calls, key, "NoRepair", 1),
+    };
     calls.closeKey(key);
+    for (uint32_t result : results)
+        if (result != ERROR_SUCCESS)
+            return result;
+    return 0;
 }
 
-void addStartupEntry(const SetupRun &run)
+void addStartupEntry(SetupRun &run)
 {
     const SetupCalls &calls = *run.calls;
     const InstallerSettings &settings = *run.settings;
@@ -140,7 +158,8 @@ void addStartupEntry(const SetupRun &run)
     const char *name = settings.startupShortcutName[0] != '\0' ? settings.startupShortcutName
                                                                 : settings.productName;
     const char *arguments = settings.startupArguments[0] != '\0' ? settings.startupArguments : NULL;
-    calls.createShortcut(NULL, name, run.programPath, run.folderChoice.folder, arguments);
+    noteWrite(run, RECORD_STARTUP_ENTRY,
+              calls.createShortcut(NULL, name, run.programPath, run.folderChoice.folder, arguments));
     char command[TEXT_BUFFER_SIZE];
     if (buildStartupCommand(command, sizeof command, run.programPath, settings.startupArguments))
         calls.startProgram(command, SW_SHOW);
@@ -157,6 +176,19 @@ intptr_t runFromDataFolder(const SetupRun &run, const char *fileName, const char
         !buildQuotedPath(quoted, sizeof quoted, path))
         return -1;
     return run.calls->runAndWait(path, quoted, argument1, argument2);
+}
+
+// The final Yes: the product starts as the signed-in user where an elevated run could
+// otherwise start it as an administrator; directly where the system does not separate the
+// two, or the desktop's shell cannot be asked.
+void startProduct(const SetupRun &run)
+{
+    if (firstStartMethod(run.nt, run.majorVersion) == START_THROUGH_DESKTOP &&
+        run.calls->startFromDesktop(run.programPath, run.folderChoice.folder))
+        return;
+    char command[TEXT_BUFFER_SIZE];
+    if (buildQuotedPath(command, sizeof command, run.programPath))
+        run.calls->startProgram(command, SW_SHOW);
 }
 
 // The steps after the background window; an early end returns at once, leaving the window
@@ -225,14 +257,18 @@ void runSteps(SetupRun &run)
     }
     calls.destroyWindow(progress);
 
-    calls.createShortcut(settings.folderName, settings.productName, run.programPath, dataFolder,
-                         NULL);
-    calls.createShortcut(settings.folderName, UNINSTALL_SHORTCUT_NAME, run.uninstallerPath,
-                         dataFolder, NULL);
-    registerUninstaller(run);
+    noteWrite(run, RECORD_PROGRAM_SHORTCUT,
+              calls.createShortcut(settings.folderName, settings.productName, run.programPath,
+                                   dataFolder, NULL));
+    noteWrite(run, RECORD_UNINSTALL_SHORTCUT,
+              calls.createShortcut(settings.folderName, UNINSTALL_SHORTCUT_NAME,
+                                   run.uninstallerPath, dataFolder, NULL));
+    noteWrite(run, RECORD_UNINSTALL_ENTRY, registerUninstaller(run));
+    // Before anything of the installation is started: the program reads the folder from it.
+    if (!calls.writeProfileString(INI_SECTION, INI_DATA_DIR_KEY, dataFolder, settings.iniFileName))
+        noteWrite(run, RECORD_DATA_FOLDER_VALUE, calls.lastError());
     if (settings.addStartupEntry)
         addStartupEntry(run);
-    calls.writeProfileString(INI_SECTION, INI_DATA_DIR_KEY, dataFolder, settings.iniFileName);
     if (settings.runCompanionInstall)
         runFromDataFolder(run, COMPANION_FILE_NAME, "-install", "-sid=0");
     if (serviceConfigured && run.nt) {
@@ -241,14 +277,14 @@ void runSteps(SetupRun &run)
             showMessage(run, MESSAGE_SERVICE_FAILED);
     }
 
+    // The files stay installed; the user learns what is missing before being told it is done.
+    if (run.notDone[0] != '\0')
+        showMessage(run, MESSAGE_NOT_ALL_DONE, settings.productName, run.notDone);
     int answer = showMessage(run, MESSAGE_DONE, settings.productName, settings.productName);
     calls.destroyWindow(run.backgroundWindow);
     calls.deleteObject(run.picture.font);
-    if (answer == IDYES) {
-        char command[TEXT_BUFFER_SIZE];
-        if (buildQuotedPath(command, sizeof command, run.programPath))
-            calls.startProgram(command, SW_SHOW);
-    }
+    if (answer == IDYES)
+        startProduct(run);
 }
 
 }  // namespace
@@ -261,10 +297,16 @@ int runSetup(SetupRun *run, HINSTANCE instance, const InstallerSettings &setting
     run->settings = &settings;
     run->payload = &payload;
     run->calls = &calls;
-    // Before the background window: a second run, or a damaged setup file, ends with its
-    // message and writes nothing.
-    if (!calls.holdRunLock(settings.productName)) {
+    run->nt = calls.isNtPlatform();
+    run->majorVersion = calls.majorVersion();
+    // Before the background window: a second run, a user who may not install, or a damaged
+    // setup file ends with its message and writes nothing.
+    if (!calls.holdRunLock(settings.productName, run->nt)) {
         showMessage(*run, MESSAGE_ALREADY_RUNNING, settings.productName);
+        return 0;
+    }
+    if (refusesUser(run->nt, run->majorVersion, calls.runByAdministrator())) {
+        showMessage(*run, MESSAGE_ADMINISTRATOR_NEEDED, settings.productName);
         return 0;
     }
     if (!calls.payloadIntact(payload)) {
@@ -273,12 +315,12 @@ int runSetup(SetupRun *run, HINSTANCE instance, const InstallerSettings &setting
     }
     formatText(run->paintedTitle, sizeof run->paintedTitle, BACKGROUND_TITLE_FORMAT,
                settings.productName);
-    run->nt = calls.isNtPlatform();
     run->picture.font = createTitleFont();
     run->picture.title = run->paintedTitle;
     run->folderChoice.instance = instance;
     run->folderChoice.folderName = settings.folderName;
     run->folderChoice.iniFileName = settings.iniFileName;
+    run->folderChoice.nt = run->nt;
     if (registerBackgroundClass(instance)) {
         // The caption is the painted title.
         run->backgroundWindow = createBackgroundWindow(instance, run->paintedTitle, &run->picture);

@@ -20,7 +20,7 @@
 // platform's and the parts' own routines (setupCalls), the sequence's tests with scripted
 // ones. The compiler checks each entry against the routine it stands for.
 struct SetupCalls {
-    int (*holdRunLock)(const char *productName);
+    int (*holdRunLock)(const char *productName, int nt);
     int (*payloadIntact)(const PayloadTable &table);
     int(WINAPI *messageBox)(HWND owner, LPCSTR text, LPCSTR title, UINT style);
     // The modal agreement: 1 accepted, 0 refused, -1 not shown.
@@ -30,6 +30,8 @@ struct SetupCalls {
     BOOL(WINAPI *destroyWindow)(HWND window);
     BOOL(WINAPI *deleteObject)(HGDIOBJ object);
     int (*isNtPlatform)(void);
+    uint32_t (*majorVersion)(void);
+    int (*runByAdministrator)(void);
     int (*chooseDataFolder)(FolderChoice *choice, int alwaysAsk);
     int(__cdecl *changeDirectory)(const char *path);
     int(__cdecl *currentDrive)(void);
@@ -40,8 +42,9 @@ struct SetupCalls {
     void (*pause)(PauseAnimation *animation, int milliseconds);
     int (*extract)(const PayloadTable &table, HWND window, ProgressRoutine progress);
     ProgressRoutine progress;
-    int (*createShortcut)(const char *group, const char *name, const char *target,
-                          const char *workingDirectory, const char *arguments);
+    // 0 when the shortcut was written, else the platform's error code.
+    uint32_t (*createShortcut)(const char *group, const char *name, const char *target,
+                               const char *workingDirectory, const char *arguments);
     LONG(WINAPI *createKey)(HKEY root, LPCSTR path, DWORD reserved, LPSTR keyClass, DWORD options,
                             REGSAM access, LPSECURITY_ATTRIBUTES security, PHKEY key,
                             LPDWORD disposition);
@@ -51,7 +54,10 @@ struct SetupCalls {
     DWORD(WINAPI *readProfileString)(LPCSTR section, LPCSTR key, LPCSTR fallback, LPSTR value,
                                      DWORD size, LPCSTR file);
     BOOL(WINAPI *writeProfileString)(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR file);
+    DWORD(WINAPI *lastError)(void);
     UINT(WINAPI *startProgram)(LPCSTR command, UINT show);
+    // Starts the program through the desktop's shell, as the signed-in user: 1 when started.
+    int (*startFromDesktop)(const char *program, const char *folder);
     // Runs path with up to three arguments (NULL ends them) and waits: its exit code, or -1.
     intptr_t (*runAndWait)(const char *path, const char *argument0, const char *argument1,
                            const char *argument2);
@@ -67,6 +73,7 @@ struct SetupRun {
     const PayloadTable *payload;
     const SetupCalls *calls;
     int nt;
+    uint32_t majorVersion;
     HWND backgroundWindow;
     char paintedTitle[TEXT_BUFFER_SIZE];  // "Install <productName>"
     BackgroundPicture picture;            // the title font and the painted title
@@ -78,6 +85,8 @@ struct SetupRun {
     // The data folder joined with the program's and the uninstaller's file names.
     char programPath[TEXT_BUFFER_SIZE];
     char uninstallerPath[TEXT_BUFFER_SIZE];
+    // A line for each record outside the folder that could not be written ("" when none).
+    char notDone[TEXT_BUFFER_SIZE];
 };
 
 // Runs the setup with the given settings, payload and calls; returns 0 on every path. The

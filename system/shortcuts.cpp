@@ -2,7 +2,6 @@
 // interfaces it obtained and balances its CoInitialize.
 #include "shortcuts.h"
 
-#include <direct.h>
 #include <stdio.h>
 #include <objbase.h>
 #include <shlobj.h>
@@ -13,39 +12,55 @@
 
 namespace {
 
-// Creates the group folder when nothing of that name exists yet; 0 when it cannot be made.
-int ensureGroupFolder(const char *groupFolder)
+// Creates the group folder when nothing of that name exists yet: 0, or the platform's reason
+// when it cannot be made.
+uint32_t ensureGroupFolder(const char *groupFolder)
 {
     struct _stat existing;
     if (_stat(groupFolder, &existing) == 0)
-        return 1;  // used as it is, whatever it is: a file there makes the save fail
-    if (_mkdir(groupFolder) != 0)
-        return 0;
+        return 0;  // used as it is, whatever it is: a file there makes the save fail
+    if (!CreateDirectoryA(groupFolder, NULL)) {
+        DWORD error = GetLastError();
+        return error != 0 ? error : ERROR_CANNOT_MAKE;
+    }
     SHChangeNotify(SHCNE_MKDIR, SHCNF_PATHA, groupFolder, NULL);
-    return 1;
+    return 0;
+}
+
+// A failed save's reason as the platform's error code: the system's own codes come back as
+// they were; the storage layer's access and full-disk codes as theirs.
+uint32_t errorOfResult(HRESULT result)
+{
+    if (HRESULT_FACILITY(result) == FACILITY_WIN32)
+        return HRESULT_CODE(result);
+    if (result == STG_E_ACCESSDENIED)
+        return ERROR_ACCESS_DENIED;
+    if (result == STG_E_MEDIUMFULL)
+        return ERROR_DISK_FULL;
+    return (uint32_t)result;
 }
 
 }  // namespace
 
-int createShortcut(const char *group, const char *name, const char *target,
-                   const char *workingDirectory, const char *arguments)
+uint32_t createShortcut(const char *group, const char *name, const char *target,
+                        const char *workingDirectory, const char *arguments)
 {
     char specialFolder[SHELL_PATH_SIZE];
     if (!specialFolderPath(group != NULL ? CSIDL_PROGRAMS : CSIDL_STARTUP, specialFolder))
-        return -1;
+        return ERROR_PATH_NOT_FOUND;
 
     // Every path is composed before anything is made, so a name too long for the shell's
     // buffers leaves no folder behind.
     char groupFolder[SHELL_PATH_SIZE];
     char linkPath[SHELL_PATH_SIZE];
-    if (group != NULL &&
-        !buildGroupFolderPath(groupFolder, sizeof groupFolder, specialFolder, group))
-        return -1;
-    if (!buildLinkPath(linkPath, sizeof linkPath, specialFolder, group, name))
-        return -1;
+    if ((group != NULL &&
+         !buildGroupFolderPath(groupFolder, sizeof groupFolder, specialFolder, group)) ||
+        !buildLinkPath(linkPath, sizeof linkPath, specialFolder, group, name))
+        return ERROR_FILENAME_EXCED_RANGE;
 
-    if (group != NULL && !ensureGroupFolder(groupFolder))
-        return -1;
+    uint32_t folderError = group != NULL ? ensureGroupFolder(groupFolder) : 0;
+    if (folderError != 0)
+        return folderError;
 
     // A stale name longer than the buffer cannot exist: the ANSI file calls could not have
     // made it.
@@ -55,7 +70,7 @@ int createShortcut(const char *group, const char *name, const char *target,
 
     HRESULT result = writeShellLink(target, linkPath, name, workingDirectory, group == NULL,
                                     arguments);
-    return result < 0 ? -1 : 0;
+    return result < 0 ? errorOfResult(result) : 0;
 }
 
 HRESULT writeShellLink(const char *target, const char *linkPath, const char *description,

@@ -12,6 +12,7 @@
 #include "core/resourceIds.h"
 #include "core/boundedText.h"
 #include "core/folderPaths.h"
+#include "platform/folderSecurity.h"
 #include "platform/platformInfo.h"
 #include "platform/pointerParam.h"
 
@@ -24,6 +25,7 @@ enum FolderMessage {
     FOLDER_MESSAGE_CANNOT_CREATE,
     FOLDER_MESSAGE_EXISTING_FOLDER,
     FOLDER_MESSAGE_FILE,
+    FOLDER_MESSAGE_OPEN_TO_OTHERS,
     FOLDER_MESSAGE_COUNT
 };
 
@@ -62,6 +64,11 @@ const FolderMessageText folderMessages[FOLDER_MESSAGE_COUNT] = {
      "That path specifies a file, and not a new or existing folder name. Please enter a folder "
      "name, such as %s for example.",
      MB_OK | MB_ICONWARNING},
+    {"Folder Open to Other Users",
+     "Other users of this computer can change the files in that folder. A program installed "
+     "there could be replaced by one of theirs, which would then run with administrator "
+     "rights when an administrator starts it.\r\n\r\nDo you want to install there anyway?",
+     MB_YESNO | MB_ICONWARNING},
 };
 
 // The dialog's fields hold at most this much; one byte more for the terminating NUL.
@@ -152,7 +159,7 @@ int acceptFolder(HWND dialog, FolderChoice *choice)
     dropTrailingSeparators(lookup, lead);
     struct _stat found;
     if (_stat(lookup, &found) != 0) {
-        if (_mkdir(lookup) != 0) {
+        if (makeDataFolder(lookup, choice->nt) != 0) {
             showFolderMessage(dialog, FOLDER_MESSAGE_CANNOT_CREATE);
             return 0;
         }
@@ -210,7 +217,7 @@ void defaultFromEnvironment(FolderChoice *choice)
     const char *homePath = getenv("HOMEPATH");
     const char *homeDrive = getenv("HOMEDRIVE");
     if (formatText(dataFolder, size, "C:\\Program Files\\%s", choice->folderName) &&
-        fitsFolderFields(dataFolder) && enterFolder(dataFolder, 0) == 0)
+        fitsFolderFields(dataFolder) && enterFolder(dataFolder, 0, choice->nt) == 0)
         return;
     const LeadBytes &lead = ansiLeadBytes();
     if (buildHomeDefault(dataFolder, size, homeDrive, homePath, choice->folderName, lead) &&
@@ -259,13 +266,13 @@ int defaultFromShellFolder(FolderChoice *choice)
     return found;
 }
 
-int enterFolder(const char *path, int create)
+int enterFolder(const char *path, int create, int nt)
 {
     if (_chdir(path) == 0)
         return 0;
     if (!create)
         return -1;
-    _mkdir(path);
+    makeDataFolder(path, nt);
     return _chdir(path) == 0 ? 0 : -1;
 }
 
@@ -291,7 +298,12 @@ int chooseDataFolder(FolderChoice *choice, int alwaysAsk)
             showFolderMessage(owner, FOLDER_MESSAGE_WINDOWS_DIRECTORY);
             refused = 1;
         }
-        if (!refused && absolute && !alwaysAsk && enterFolder(dataFolder, !firstPass) == 0)
+        // A folder others can change is taken only when the user says so, before anything
+        // is written to it or about it; No opens the dialog again on it.
+        if (!refused && absolute && !alwaysAsk && choice->nt && folderOpenToOthers(dataFolder) &&
+            showFolderMessage(owner, FOLDER_MESSAGE_OPEN_TO_OTHERS) != IDYES)
+            refused = 1;
+        if (!refused && absolute && !alwaysAsk && enterFolder(dataFolder, !firstPass, choice->nt) == 0)
             return 1;
         if (!firstPass && !refused)
             showFolderMessage(owner, FOLDER_MESSAGE_NO_ACCESS);

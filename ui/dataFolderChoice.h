@@ -13,6 +13,7 @@ struct FolderChoice {
     const char *folderName;   // the application folder proposed below the parent
     const char *iniFileName;  // where an earlier installation stored its folder
     char folder[TEXT_BUFFER_SIZE];  // the chosen folder (at most 1023 characters)
+    int nt;  // the NT family: folders have access lists there (where the file system keeps them)
 };
 
 // 1: a folder was chosen and entered (it is the current directory); 0: the user gave up.
@@ -24,7 +25,8 @@ INT_PTR CALLBACK folderDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 // untouched); then the fallback from "C:\Program Files" or the home folder in the environment.
 int defaultFromShellFolder(FolderChoice *choice);
 void defaultFromEnvironment(FolderChoice *choice);
-// Makes path the current directory, creating it first when create is set: 0 or -1.
-int enterFolder(const char *path, int create);
+// Makes path the current directory, creating it first when create is set (on the NT family
+// with the protected access list of a made folder): 0 or -1.
+int enterFolder(const char *path, int create, int nt);
 
 #endif

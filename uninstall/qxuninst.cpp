@@ -13,6 +13,7 @@
 #include "system/runningCopies.h"
 #include "system/serviceRemoval.h"
 #include "system/uninstallerLeftovers.h"
+#include "system/setupRunLock.h"
 #include "ui/pauseAnimation.h"
 #include "uninstallSelf.h"
 #include "uninstallSteps.h"
@@ -95,6 +96,13 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR arguments, int)
         SetCurrentDirectoryA(systemFolder);
     if (arguments != NULL && isFinishRequest(arguments))
         return finishSelfRemoval(arguments);
+    // The setup program and the uninstaller never work on the installation at once.
+    if (!holdSetupRunLock(installerSettings.productName, isNtPlatform())) {
+        if (!buildAlreadyRunningText(messageText, sizeof messageText, installerSettings.productName))
+            copyText(messageText, sizeof messageText, "Setup or uninstall is already running.");
+        MessageBoxA(NULL, messageText, UNINSTALL_RUNNING_TITLE, MB_OK | MB_ICONWARNING);
+        return UNINSTALL_ALREADY_RUNNING;
+    }
 
     DWORD length = GetModuleFileNameA(NULL, uninstallerSelfPath, sizeof uninstallerSelfPath);
     if (length == 0 || length >= sizeof uninstallerSelfPath ||

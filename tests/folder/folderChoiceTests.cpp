@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <sddl.h>
 #include <shlobj.h>
 #include <stdlib.h>
 
@@ -20,6 +21,7 @@
 #include "support/processRun.h"
 #include "support/testPaths.h"
 #include "support/windowDriver.h"
+#include "platform/folderSecurity.h"
 #include "platform/pointerParam.h"
 #include "ui/dataFolderChoice.h"
 
@@ -32,7 +34,8 @@ const int browseButton = 24003;
 
 // A routine running on its own window thread; its result is read once it has returned.
 // The choice every test hands the routine and its dialog: the shipping names.
-FolderChoice folderChoice = {NULL, NULL, "Velmorant", "velmorant.ini", ""};
+// On the NT family, as Wine reports itself.
+FolderChoice folderChoice = {NULL, NULL, "Velmorant", "velmorant.ini", "", 1};
 
 struct UiThread {
     std::thread thread;
@@ -203,10 +206,31 @@ TEST(EnterFolder, EntersAndCreatesOnlyWhenAsked)
     };
     for (const Case &c : cases) {
         SetCurrentDirectoryA("C:\\");
-        EXPECT_EQ(enterFolder(c.path.c_str(), c.create), c.result) << c.path;
+        EXPECT_EQ(enterFolder(c.path.c_str(), c.create, 1), c.result) << c.path;
         EXPECT_EQ(folderExists(c.path), c.existsAfter) << c.path;
         EXPECT_EQ(currentFolder(), c.result == 0 ? c.path : std::string("C:\\")) << c.path;
     }
+}
+
+// The security description a made folder is created with, as the system writes it out: Wine
+// keeps no list but the one it makes from the folder's mode, so it is read here rather than
+// from the folder. Protected from the parent's entries; full control for Administrators and
+// SYSTEM, read and run for Users, each passed on to files and folders.
+TEST(EnterFolder, MadeFolderGetsTheProtectedList)
+{
+    static ProtectedFolderSecurity security;
+    ASSERT_TRUE(buildFolderSecurity(&security, createdFolderAccess));
+    char *text = NULL;
+    ASSERT_TRUE(ConvertSecurityDescriptorToStringSecurityDescriptorA(
+        &security.descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, NULL));
+    EXPECT_STREQ(text, "D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;0x1200a9;;;BU)");
+    LocalFree(text);
+    // Made with it, the folder is there and not open to others.
+    std::string made = scratchFolder("protected") + "\\made";
+    ASSERT_TRUE(volumeKeepsAccessLists(made.c_str()));
+    EXPECT_EQ(makeDataFolder(made.c_str(), 1), 0);
+    EXPECT_TRUE(folderExists(made));
+    EXPECT_FALSE(folderOpenToOthers(made.c_str()));
 }
 
 TEST(DefaultFolder, FromTheShellsProgramFiles)

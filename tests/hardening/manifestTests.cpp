@@ -33,6 +33,25 @@ std::vector<std::string> programFiles()
     return {setup, setup.substr(0, setup.rfind('\\')) + "\\uninstall\\qxuninst.exe"};
 }
 
+// The DllCharacteristics field of a program's PE header (at the same place in the 32- and the
+// 64-bit optional header); -1 when the file is no PE program.
+long dllCharacteristics(const std::string &file)
+{
+    std::string bytes = readFile(file);
+    auto number = [&bytes](size_t at, size_t size) -> long {
+        if (at + size > bytes.size())
+            return -1;
+        unsigned long value = 0;
+        for (size_t i = size; i-- > 0;)
+            value = value << 8 | (unsigned char)bytes[at + i];
+        return (long)value;
+    };
+    long header = number(0x3C, 4);
+    if (header < 0 || bytes.compare((size_t)header, 4, std::string("PE\0\0", 4)) != 0)
+        return -1;
+    return number((size_t)header + 24 + 70, 2);
+}
+
 // The text of the manifest resource (type 24, id 1); empty when the file has none.
 std::string manifestText(const std::string &file)
 {
@@ -107,5 +126,18 @@ TEST(SetupManifest, SupportedSystems)
         size_t compatibility = xml.find("<compatibility xmlns=\"urn:schemas-microsoft-com:compatibility.v1\">");
         ASSERT_NE(compatibility, std::string::npos);
         EXPECT_LT(compatibility, xml.find("<supportedOS "));
+    }
+}
+
+// Marked terminal-server aware: a terminal server gives them the system's own Windows folder,
+// where the INI value is, instead of a per-user copy.
+TEST(ProgramHeaders, TerminalServerAware)
+{
+    std::vector<std::string> files = programFiles();
+    files.push_back(files[0].substr(0, files[0].rfind('\\')) + "\\product\\velmorant.exe");
+    for (const std::string &file : files) {
+        long characteristics = dllCharacteristics(file);
+        ASSERT_GE(characteristics, 0) << file;
+        EXPECT_TRUE(characteristics & IMAGE_DLLCHARACTERISTICS_TERMINAL_SERVER_AWARE) << file;
     }
 }

@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+#include <aclapi.h>
+#include <sddl.h>
+
 #include "support/expectedTexts.h"
 #include "support/folderDialogDriver.h"
 #include "support/processRun.h"
@@ -36,12 +39,13 @@ HWND waitForAgreement(ProcessRun &run)
 const char installedIn[] = "C:\\Program Files\\Velmorant";
 
 // The recorder programs' log: one line per start.
-std::vector<std::string> recordedStarts(size_t atLeast = 0, int timeoutMs = 10000)
+std::vector<std::string> recordedStarts(size_t atLeast = 0, int timeoutMs = 10000,
+                                        const char *file = "C:\\velmorant-tests\\calls.log")
 {
     std::vector<std::string> lines;
     for (int waited = 0; waited <= timeoutMs; waited += 50) {
         lines.clear();
-        std::string log = readFile("C:\\velmorant-tests\\calls.log");
+        std::string log = readFile(file);
         size_t start = 0;
         for (size_t end; (end = log.find('\n', start)) != std::string::npos; start = end + 1)
             lines.push_back(log.substr(start, end - start));
@@ -50,6 +54,32 @@ std::vector<std::string> recordedStarts(size_t atLeast = 0, int timeoutMs = 1000
         Sleep(50);
     }
     return lines;
+}
+
+// Which program started each recorder: "<name>|<parent's file name>", in the order of the
+// starts (each recorder writes it after its line of calls.log).
+std::vector<std::string> recordedParents()
+{
+    return recordedStarts(0, 0, "C:\\velmorant-tests\\parents.log");
+}
+
+// Gives Everyone the right to change a folder, as a folder made below C:\ gives every
+// authenticated user on Vista and later. Wine keeps it as the folder's "other" write bit and
+// reads it back as an entry for Everyone.
+bool allowEveryoneToChange(const std::string &folder)
+{
+    PSECURITY_DESCRIPTOR descriptor = NULL;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(A;OICI;0x1301bf;;;WD)",
+                                                              SDDL_REVISION_1, &descriptor, NULL))
+        return false;
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL list = NULL;
+    bool set = GetSecurityDescriptorDacl(descriptor, &present, &list, &defaulted) &&
+               SetNamedSecurityInfoA(const_cast<char *>(folder.c_str()), SE_FILE_OBJECT,
+                                     DACL_SECURITY_INFORMATION, NULL, NULL, list,
+                                     NULL) == ERROR_SUCCESS;
+    LocalFree(descriptor);
+    return set;
 }
 
 // Makes Wine report Windows 98 to one program.
@@ -123,6 +153,72 @@ TEST(DefaultSettings, WholeRunAnsweredNo)
     EXPECT_EQ(iniText("velmorant.ini", "Options", "dataDir"), "C:\\Program Files\\Velmorant");
 }
 
+// An existing folder that other users can change: one question, before anything is written
+// there or about it. No opens the folder dialog again with its fields; Yes installs there.
+TEST(DefaultSettings, FolderOpenToOthersIsQuestionedFirst)
+{
+    std::string parent = scratchFolder("open");
+    std::string folder = parent + "\\Velmorant";
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), NULL));
+    ASSERT_TRUE(allowEveryoneToChange(folder));
+    ProcessRun run;
+    ASSERT_TRUE(run.start(setupProgram("setup.exe")));
+    HWND agreement = waitForAgreement(run);
+    ASSERT_NE(agreement, (HWND)NULL);
+    pressButton(agreement, IDOK);
+    ASSERT_NE(chooseFolderInDialog(run.processId(), parent.c_str(), "Velmorant").dialog, (HWND)NULL);
+    SeenBox question = answerBox("Folder Open to Other Users", IDNO, 30000, run.processId());
+    EXPECT_EQ(question.text, openToOthersText);
+    EXPECT_EQ(iniText("velmorant.ini", "Options", "dataDir"), "<missing>");
+
+    FolderDialogSeen again = chooseFolderInDialog(run.processId(), NULL, NULL);
+    ASSERT_NE(again.dialog, (HWND)NULL);
+    EXPECT_EQ(again.parent, parent);
+    EXPECT_EQ(again.application, "Velmorant");
+    EXPECT_TRUE(matchingNames(folder + "\\*").empty()) << "written before the answer";
+    walk(run.processId(), {{"Folder Open to Other Users", IDYES, openToOthersText},
+                           {"Close Running Copies First!", IDOK, closeCopiesText},
+                           {"Installation Successful", IDNO, doneText}});
+    EXPECT_EQ(run.wait(), 0);
+    EXPECT_TRUE(fileExists(folder + "\\velmorant.exe"));
+    EXPECT_EQ(iniText("velmorant.ini", "Options", "dataDir"), folder);
+}
+
+// The setup program and the uninstaller take one lock: the one started second says so and
+// ends without writing, whichever it is.
+TEST(DefaultSettings, SetupAndUninstallerNeverRunTogether)
+{
+    std::string uninstaller = "\"" + buildFile("uninstall/qxuninst.exe") + "\"";
+    ProcessRun setup;
+    ASSERT_TRUE(setup.start(setupProgram("setup.exe")));
+    HWND agreement = waitForAgreement(setup);
+    ASSERT_NE(agreement, (HWND)NULL);
+    ProcessRun second;
+    ASSERT_TRUE(second.start(uninstaller));
+    SeenBox refused = answerBox("Setup or Uninstall Running", IDOK, 30000, second.processId());
+    EXPECT_EQ(refused.text, uninstallerRunningText);
+    EXPECT_EQ(second.wait(), 4);
+    pressButton(agreement, IDCANCEL);
+    answerBox("Application Not Installed", IDOK, 20000, setup.processId());
+    EXPECT_EQ(setup.wait(), 0);
+
+    // The uninstaller first: its first box (no installation where the build keeps it) shows
+    // while it holds the lock.
+    ProcessRun uninstall;
+    ASSERT_TRUE(uninstall.start(uninstaller));
+    HWND notFound = waitForWindow("Installation Not Found", 30000, uninstall.processId());
+    ASSERT_NE(notFound, (HWND)NULL);
+    ProcessRun secondSetup;
+    ASSERT_TRUE(secondSetup.start(setupProgram("setup.exe")));
+    SeenBox running = answerBox("Setup Already Running", IDOK, 30000, secondSetup.processId());
+    EXPECT_EQ(running.text, alreadyRunningText);
+    EXPECT_EQ(secondSetup.wait(), 0);
+    pressButton(notFound, IDOK);
+    EXPECT_EQ(uninstall.wait(), 3);
+    EXPECT_EQ(iniText("velmorant.ini", "Options", "dataDir"), "<missing>");
+    EXPECT_EQ(machineRegistryText(uninstallKey, "DisplayName"), "<missing>");
+}
+
 TEST(DefaultSettings, DecliningTheAgreementEndsTheRun)
 {
     ProcessRun run;
@@ -194,6 +290,11 @@ TEST(AllSteps, NtFamilyRunsTheServiceSteps)
         "velmorant.exe|\"" + folder + "\\velmorant.exe\"|" + folder,
     };
     EXPECT_EQ(recordedStarts(3), expected);
+    // The product was started by the desktop's shell, as the signed-in user: not by the
+    // elevated setup program, which started the companion and the service program.
+    EXPECT_EQ(recordedParents(), std::vector<std::string>({"nqlopsv.exe|setupAllSteps.exe",
+                                                           "velmorantsvc.exe|setupAllSteps.exe",
+                                                           "velmorant.exe|explorer.exe"}));
     EXPECT_EQ(iniText("velmorant.ini", "Options", "dataDir"), folder);
     // A service program is configured on the NT family: no startup entry.
     EXPECT_FALSE(fileExists(startupFolder() + "\\Velmorant Agent.lnk"));
@@ -216,7 +317,8 @@ TEST(AllSteps, ServiceProgramThatFailsIsReported)
 }
 
 // On the 9x family no service step runs, and the startup entry is made without a question:
-// the program starts at once with its arguments and a line feed.
+// the program starts at once with its arguments and a line feed. The final Yes starts it
+// directly: the 9x family has no other user to start it as.
 TEST(AllSteps, Windows98MakesTheStartupEntryWithoutAsking)
 {
     reportWindows98To("setupAllSteps.exe");
@@ -225,16 +327,22 @@ TEST(AllSteps, Windows98MakesTheStartupEntryWithoutAsking)
     walk(run.processId(), {{"END USER LICENSE AGREEMENT", IDOK, NULL},
                {"Choose a Folder", IDOK, NULL},
                {"Closing Running Copies", IDOK, closingText},
-               {"Installation Successful", IDNO, doneText}});
+               {"Installation Successful", IDYES, doneText}});
     EXPECT_EQ(run.wait(), 0);
     std::string folder = installedIn;
     std::vector<std::string> expected = {
+        "velmorant.exe|\"" + folder + "\\velmorant.exe\"|" + folder,
         "velmorant.exe|\"" + folder + "\\velmorant.exe\" -minimized -x\\n|" + folder,
         "nqlopsv.exe|\"" + folder + "\\nqlopsv.exe\" -install -sid=0|" + folder,
     };
-    std::vector<std::string> starts = recordedStarts(2);
+    std::vector<std::string> starts = recordedStarts(3);
     std::sort(starts.begin(), starts.end(), std::greater<std::string>());  // WinExec does not wait
     EXPECT_EQ(starts, expected);
+    std::vector<std::string> parents = recordedParents();
+    std::sort(parents.begin(), parents.end());
+    EXPECT_EQ(parents, std::vector<std::string>({"nqlopsv.exe|setupAllSteps.exe",
+                                                 "velmorant.exe|setupAllSteps.exe",
+                                                 "velmorant.exe|setupAllSteps.exe"}));
     ShellLinkSeen startup = readShellLink(startupFolder() + "\\Velmorant Agent.lnk");
     ASSERT_TRUE(startup.loaded);
     EXPECT_EQ(startup.target, folder + "\\velmorant.exe");

@@ -32,6 +32,12 @@ struct Script {
     bool runLockFree = true;
     bool payloadIntact = true;
     bool nt = true;
+    uint32_t majorVersion = 6;
+    bool administrator = true;
+    bool desktopStarts = true;
+    // Writes refused, with the error code: "shortcut:<name>", "key", "value:<name>", "ini".
+    std::map<std::string, uint32_t> refused;
+    uint32_t lastError = 0;
     std::deque<std::string> folders = {"C:\\velmorant-tests\\trace"};
     // Free clusters per disk query (8 sectors of 512 bytes); -1 = the query fails.
     std::deque<long> freeClusters = {100000};
@@ -48,6 +54,13 @@ void log(const std::string &entry)
     trace.push_back(entry);
 }
 
+// The error a scripted write is refused with; 0 when it is not.
+uint32_t refusal(const std::string &what)
+{
+    auto found = script.refused.find(what);
+    return found != script.refused.end() ? found->second : 0;
+}
+
 std::string windowName(HWND window)
 {
     if (window == setupRun.backgroundWindow)
@@ -56,7 +69,7 @@ std::string windowName(HWND window)
 }
 
 const SetupCalls tracedCalls = {
-    .holdRunLock = [](const char *productName) -> int {
+    .holdRunLock = [](const char *productName, int) -> int {
         log("lock:" + std::string(productName));
         return script.runLockFree ? 1 : 0;
     },
@@ -92,6 +105,8 @@ const SetupCalls tracedCalls = {
         return DeleteObject(object);
     },
     .isNtPlatform = []() { return script.nt ? 1 : 0; },
+    .majorVersion = []() { return script.majorVersion; },
+    .runByAdministrator = []() { return script.administrator ? 1 : 0; },
     .chooseDataFolder = [](FolderChoice *choice, int alwaysAsk) -> int {
         log("chooseDataFolder" + std::string(choice->owner == setupRun.backgroundWindow ? "" : " (not owned)") +
             (alwaysAsk ? " always asking" : ""));
@@ -140,29 +155,45 @@ const SetupCalls tracedCalls = {
     },
     .progress = showProgress,
     .createShortcut = [](const char *group, const char *name, const char *target,
-                         const char *folder, const char *arguments) -> int {
+                         const char *folder, const char *arguments) -> uint32_t {
         log(std::string("shortcut:") + (group != NULL ? group : "(startup)") + "/" + name +
             " -> " + target + " in " + folder +
             (arguments != NULL ? std::string(" args ") + arguments : ""));
-        return 0;
+        return refusal("shortcut:" + std::string(name));
     },
     .createKey = [](HKEY root, LPCSTR key, DWORD reserved, LPSTR keyClass, DWORD options,
                     REGSAM access, LPSECURITY_ATTRIBUTES security, PHKEY result,
                     LPDWORD disposition) WINAPI -> LONG {
         log(std::string("registry:") + key);
+        if (refusal("key") != 0)
+            return (LONG)refusal("key");
         return RegCreateKeyExA(root, key, reserved, keyClass, options, access, security, result,
                                disposition);
     },
-    .setValue = RegSetValueExA,
+    .setValue = [](HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE *data,
+                   DWORD size) WINAPI -> LONG {
+        if (refusal("value:" + std::string(name)) != 0)
+            return (LONG)refusal("value:" + std::string(name));
+        return RegSetValueExA(key, name, reserved, type, data, size);
+    },
     .closeKey = RegCloseKey,
     .readProfileString = GetPrivateProfileStringA,
     .writeProfileString = [](LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR file) WINAPI -> BOOL {
         log(std::string("ini:") + section + "/" + key + "=" + value + " in " + file);
+        if (refusal("ini") != 0) {
+            script.lastError = refusal("ini");
+            return FALSE;
+        }
         return WritePrivateProfileStringA(section, key, value, file);
     },
+    .lastError = []() WINAPI -> DWORD { return script.lastError; },
     .startProgram = [](LPCSTR command, UINT show) WINAPI -> UINT {
         log("winexec:" + std::string(command) + " show " + std::to_string(show));
         return 33;
+    },
+    .startFromDesktop = [](const char *program, const char *folder) -> int {
+        log("desktop start:" + std::string(program) + " in " + folder);
+        return script.desktopStarts ? 1 : 0;
     },
     .runAndWait = [](const char *path, const char *argument0, const char *argument1,
                      const char *argument2) -> intptr_t {
@@ -240,7 +271,7 @@ TEST_F(Trace, NtFamilyWholeRun)
         "box:Installation Successful style 4",
         "destroy:Install Velmorant",
         "delete title font",
-        "winexec:\"" + folder + "\\velmorant.exe\" show 5",
+        "desktop start:" + folder + "\\velmorant.exe in " + folder,
     };
     EXPECT_EQ(run(), expected);
     const char *entry = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velmorant";
@@ -255,10 +286,11 @@ TEST_F(Trace, NtFamilyWholeRun)
 }
 
 // Outside the NT family: no service step, and the startup entry without a question; the
-// program starts at once, before the INI value is written.
-TEST_F(Trace, Windows9xStartupEntryBeforeTheIniValue)
+// program starts at once, after the INI value it reads is written.
+TEST_F(Trace, Windows9xIniValueBeforeTheStartupEntry)
 {
     script.nt = false;
+    script.majorVersion = 4;
     script.answers["Installation Successful"] = IDNO;
     std::vector<std::string> expected = {
         "lock:Velmorant",
@@ -274,10 +306,10 @@ TEST_F(Trace, Windows9xStartupEntryBeforeTheIniValue)
         "shortcut:Velmorant/Velmorant -> " + folder + "\\velmorant.exe in " + folder,
         "shortcut:Velmorant/Uninstall -> " + folder + "\\qxuninst.exe in " + folder,
         "registry:Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velmorant",
+        "ini:Options/dataDir=" + folder + " in velmorant.ini",
         "shortcut:(startup)/Velmorant Agent -> " + folder + "\\velmorant.exe in " + folder +
             " args -minimized -x",
         "winexec:\"" + folder + "\\velmorant.exe\" -minimized -x\n show 5",
-        "ini:Options/dataDir=" + folder + " in velmorant.ini",
         "spawn:" + folder + "\\nqlopsv.exe |\"" + folder + "\\nqlopsv.exe\"|-install|-sid=0|",
         "box:Installation Successful style 4",
         "destroy:Install Velmorant",  // No still tears down, and starts nothing
@@ -464,5 +496,125 @@ TEST_F(Trace, EarlyEndsLeaveTheEarlierIniValue)
                 expected = earlier;
             EXPECT_EQ(iniText("velmorant.ini", "Options", "dataDir"), expected);
         }
+    }
+}
+
+// Each write outside the folder that is refused is named, with its reason, in one message
+// before the final question; the files stay and the final question keeps its text.
+TEST_F(Trace, RefusedWritesAreNamedBeforeTheFinalQuestion)
+{
+    const std::string rights = "this account has no administrator rights for it";
+    struct Case {
+        std::map<std::string, uint32_t> refused;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {{{"shortcut:Velmorant", 5}}, {"the program's shortcut in the Start menu: " + rights}},
+        {{{"shortcut:Uninstall", 112}}, {"the Uninstall shortcut in the Start menu: the disk is full"}},
+        {{{"key", 5}},
+         {"the entry in the list of installed programs, from which it is uninstalled: " + rights}},
+        {{{"value:UninstallString", 1260}},
+         {"the entry in the list of installed programs, from which it is uninstalled: a policy "
+          "set for this computer forbids it"}},
+        {{{"ini", 112}}, {"the note of the chosen folder that the program reads: the disk is full"}},
+        {{{"shortcut:Velmorant Agent", 1234}},
+         {"the shortcut that starts the program with Windows: Windows reported error 1234"}},
+        // Several at once: still one message, in the order of the run.
+        {{{"shortcut:Velmorant", 5}, {"ini", 5}},
+         {"the program's shortcut in the Start menu: " + rights,
+          "the note of the chosen folder that the program reads: " + rights}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.lines.front());
+        TearDown();
+        SetUp();
+        script.nt = false;  // the startup entry is made outside the NT family
+        script.refused = c.refused;
+        script.answers["Installation Successful"] = IDNO;
+        std::vector<std::string> got = run();
+        std::string lines;
+        for (const std::string &line : c.lines)
+            lines += "\r\n- " + line;
+        ASSERT_GE(got.size(), 4u);
+        EXPECT_EQ(std::vector<std::string>(got.end() - 4, got.end() - 2),
+                  std::vector<std::string>({"box:Velmorant Not Completely Installed" + boxStyleWarning,
+                                            "box:Installation Successful style 4"}));
+        EXPECT_EQ(script.texts["Velmorant Not Completely Installed"],
+                  "The files of Velmorant are installed, but these parts of the installation "
+                  "could not be made:\r\n" + lines + "\r\n\r\nThe program can be used without "
+                  "them. Remove the cause and run the setup program again to complete the "
+                  "installation.");
+        EXPECT_EQ(script.texts["Installation Successful"], doneText);
+    }
+}
+
+// On an NT system before Vista nothing asks for administrator rights: a user without them
+// is sent away before the background window, with nothing read or written. Vista and later
+// ask through the manifest; the 9x family has no such rights.
+TEST_F(Trace, NonAdministratorBeforeVistaIsSentAway)
+{
+    struct Case {
+        bool nt;
+        uint32_t majorVersion;
+        bool administrator;
+        bool refused;
+    } cases[] = {
+        {true, 4, false, true},  {true, 5, false, true}, {true, 5, true, false},
+        {true, 6, false, false}, {false, 4, false, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::to_string(c.nt) + " " + std::to_string(c.majorVersion) + " " +
+                     std::to_string(c.administrator));
+        TearDown();
+        SetUp();
+        script.nt = c.nt;
+        script.majorVersion = c.majorVersion;
+        script.administrator = c.administrator;
+        script.folders.clear();  // a run that goes on ends at the folder choice
+        std::vector<std::string> got = run();
+        if (c.refused) {
+            EXPECT_EQ(got, std::vector<std::string>({"lock:Velmorant",
+                                                     "box:Administrator Needed style 48"}));
+            EXPECT_EQ(script.texts["Administrator Needed"], administratorNeededText);
+            EXPECT_EQ(setupRun.backgroundWindow, (HWND)NULL);
+        } else {
+            ASSERT_GE(got.size(), 3u);
+            EXPECT_EQ(got[2], "dialog:111");
+        }
+    }
+}
+
+// The final Yes starts the product once: through the desktop's shell where an elevated run
+// is not the signed-in user (Vista and later), directly elsewhere or when the shell fails.
+TEST_F(Trace, FinalYesStartsTheProductOnce)
+{
+    const std::string desktop = "desktop start:" + folder + "\\velmorant.exe in " + folder;
+    const std::string direct = "winexec:\"" + folder + "\\velmorant.exe\" show 5";
+    struct Case {
+        bool nt;
+        uint32_t majorVersion;
+        bool desktopStarts;
+        std::vector<std::string> starts;
+    } cases[] = {
+        {true, 6, true, {desktop}},
+        {true, 10, false, {desktop, direct}},
+        {true, 5, true, {direct}},
+        {false, 4, true, {direct}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::to_string(c.nt) + " " + std::to_string(c.majorVersion));
+        TearDown();
+        SetUp();
+        script.nt = c.nt;
+        script.majorVersion = c.majorVersion;
+        script.desktopStarts = c.desktopStarts;
+        script.answers["Installation Successful"] = IDYES;
+        std::vector<std::string> got = run();
+        ASSERT_GE(got.size(), c.starts.size() + 1);
+        EXPECT_EQ(std::vector<std::string>(got.end() - c.starts.size() - 1, got.end()),
+                  [&] {
+                      std::vector<std::string> tail = {"delete title font"};
+                      tail.insert(tail.end(), c.starts.begin(), c.starts.end());
+                      return tail;
+                  }());
     }
 }

@@ -66,7 +66,18 @@ inline constexpr char damagedText[] =
     "happens when a download is cut short or a copy goes wrong. Nothing has been installed or "
     "changed. Download the setup program again and run the new copy.";
 inline constexpr char alreadyRunningText[] =
-    "The setup program of Velmorant is already running. Finish that installation first; this "
-    "copy ends now without changing anything.";
+    "The setup program or the uninstaller of Velmorant is already running. Let it finish "
+    "first; this copy ends now without changing anything.";
+inline constexpr char uninstallerRunningText[] =
+    "The setup program or the uninstaller of Velmorant is already running. Let it finish "
+    "first; this uninstaller ends now without removing anything.";
+inline constexpr char administratorNeededText[] =
+    "Velmorant is installed for everyone who uses this computer, which only an administrator "
+    "of this computer may do. Ask an administrator to run the setup program, or log on as one "
+    "and start it again. Nothing has been installed or changed.";
+inline constexpr char openToOthersText[] =
+    "Other users of this computer can change the files in that folder. A program installed "
+    "there could be replaced by one of theirs, which would then run with administrator rights "
+    "when an administrator starts it.\r\n\r\nDo you want to install there anyway?";
 
 #endif

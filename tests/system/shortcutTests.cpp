@@ -144,10 +144,10 @@ TEST_F(Shortcuts, ProgramAndUninstallLinksLandInTheGroup)
     removeTree(group);
     ASSERT_FALSE(folderExists(group));
 
-    EXPECT_EQ(createShortcut("Velmorant", "Velmorant", program.c_str(), installed.c_str(), NULL), 0);
+    EXPECT_EQ(createShortcut("Velmorant", "Velmorant", program.c_str(), installed.c_str(), NULL), 0u);
     expectComReleased();
     EXPECT_EQ(createShortcut("Velmorant", "Uninstall", uninstaller.c_str(), installed.c_str(), NULL),
-              0);
+              0u);
     expectComReleased();
 
     struct Expected {
@@ -183,7 +183,7 @@ TEST_F(Shortcuts, StartupLinkIsMinimizedDirectlyInTheStartupFolder)
     DeleteFileA(link.c_str());
     EXPECT_EQ(createShortcut(NULL, "Velmorant Agent", program.c_str(), installed.c_str(),
                              "-minimized -x"),
-              0);
+              0u);
     expectComReleased();
     LinkContents contents = readLink(link);
     ASSERT_TRUE(contents.loaded);
@@ -206,7 +206,7 @@ TEST_F(Shortcuts, StaleDoubledLinkGoesAndTheLinkIsOverwritten)
     ASSERT_TRUE(writeFile(group + "\\Uninstall.lnk.lnk", "left by an old setup"));
     ASSERT_TRUE(writeFile(group + "\\Uninstall.lnk", "not a link at all"));
     EXPECT_EQ(createShortcut("Velmorant", "Uninstall", uninstaller.c_str(), installed.c_str(), NULL),
-              0);
+              0u);
     EXPECT_FALSE(fileExists(group + "\\Uninstall.lnk.lnk"));
     std::string bytes = readFile(group + "\\Uninstall.lnk");
     ASSERT_GE(bytes.size(), 0x4Cu);
@@ -227,7 +227,7 @@ TEST_F(Shortcuts, ExistingGroupFolderIsUsedAsItIs)
 
     EXPECT_EQ(createShortcut("Velmorant Existing", "Velmorant", program.c_str(), installed.c_str(),
                              NULL),
-              0);
+              0u);
     EXPECT_EQ(readFile(group + "\\keep.txt"), "the user's own file");
     EXPECT_EQ(folderIdentity(group), before) << "the folder was made anew";
     EXPECT_TRUE(readLink(group + "\\Velmorant.lnk").loaded);
@@ -239,9 +239,9 @@ TEST_F(Shortcuts, FileInPlaceOfTheGroupFolderFails)
     removeTree(blocker);
     DeleteFileA(blocker.c_str());
     ASSERT_TRUE(writeFile(blocker, "a file, not a folder"));
-    EXPECT_EQ(createShortcut("Velmorant Blocked", "Velmorant", program.c_str(), installed.c_str(),
+    EXPECT_NE(createShortcut("Velmorant Blocked", "Velmorant", program.c_str(), installed.c_str(),
                              NULL),
-              -1);
+              0u);
     expectComReleased();  // the failed save released everything too
     EXPECT_TRUE(fileExists(blocker));
     EXPECT_EQ(readFile(blocker), "a file, not a folder");
@@ -260,29 +260,29 @@ TEST_F(Shortcuts, LinkPathLongerThanTheShellBufferIsRefused)
     std::string longest(259 - fixed, 'n');
     EXPECT_EQ(createShortcut(groupName.c_str(), longest.c_str(), program.c_str(),
                              installed.c_str(), NULL),
-              0);
+              0u);
     EXPECT_TRUE(readLink(group + "\\" + longest + ".lnk").loaded);
 
     removeTree(group);
     RemoveDirectoryA(group.c_str());
     ASSERT_FALSE(folderExists(group));
     std::string tooLong(260 - fixed, 'n');
-    EXPECT_EQ(createShortcut(groupName.c_str(), tooLong.c_str(), program.c_str(),
+    EXPECT_NE(createShortcut(groupName.c_str(), tooLong.c_str(), program.c_str(),
                              installed.c_str(), NULL),
-              -1);
+              0u);
     EXPECT_FALSE(folderExists(group)) << "the group folder was made for a link that cannot be";
 
     std::set<std::string> startupBefore = folderEntries(startupFolder());
     std::string startupName(260 - startupFolder().size() - 5, 's');
-    EXPECT_EQ(createShortcut(NULL, startupName.c_str(), program.c_str(), installed.c_str(), NULL),
-              -1);
+    EXPECT_NE(createShortcut(NULL, startupName.c_str(), program.c_str(), installed.c_str(), NULL),
+              0u);
     EXPECT_EQ(folderEntries(startupFolder()), startupBefore);
 
     std::set<std::string> programsBefore = folderEntries(programsFolder());
     std::string longGroup(260 - programsFolder().size() - 1, 'g');
-    EXPECT_EQ(createShortcut(longGroup.c_str(), "Velmorant", program.c_str(), installed.c_str(),
+    EXPECT_NE(createShortcut(longGroup.c_str(), "Velmorant", program.c_str(), installed.c_str(),
                              NULL),
-              -1);
+              0u);
     EXPECT_EQ(folderEntries(programsFolder()), programsBefore);
     expectComReleased();
 }
