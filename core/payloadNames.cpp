@@ -23,15 +23,26 @@ int32_t percentDone(int32_t done, int32_t total)
 }
 
 int buildSystemDestination(char *path, size_t size, const char *systemDirectory,
-                           const char *storedName)
+                           const char *storedName, const LeadBytes &lead)
 {
-    size_t length = strlen(systemDirectory);
-    if (length == 0) {
+    if (systemDirectory[0] == '\0') {
         if (size > 0)
             path[0] = '\0';  // like every refusal: no text left behind
         return 0;
     }
-    char last = systemDirectory[length - 1];
-    const char *separator = last == '/' || last == '\\' ? "" : "\\";
+    const char *separator = lastCharacterSeparator(systemDirectory, lead) != NULL ? "" : "\\";
     return formatText(path, size, "%s%s%s", systemDirectory, separator, storedName + 7);
+}
+
+size_t nextParentFolder(const char *path, size_t *position, const LeadBytes &lead)
+{
+    for (size_t k = *position; path[k] != '\0'; k += characterLength(path + k, lead)) {
+        if (!isPathSeparator(path[k]))
+            continue;
+        *position = k + 1;
+        int drive = k == 2 && characterLength(path, lead) == 1 && path[1] == ':';
+        if (k > 0 && !drive)
+            return k;
+    }
+    return 0;
 }
