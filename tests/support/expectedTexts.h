@@ -3,6 +3,8 @@
 #ifndef VELMORANT_TEST_EXPECTED_TEXTS_H
 #define VELMORANT_TEST_EXPECTED_TEXTS_H
 
+#include <string>
+
 inline constexpr char notInstalledText[] =
     "The application will not be installed at this time. If you decide to install the "
     "application later, just launch this program again to complete the installation process.";
@@ -68,5 +70,13 @@ inline constexpr char damagedText[] =
 inline constexpr char alreadyRunningText[] =
     "The setup program of Velmorant is already running. Finish that installation first; this "
     "copy ends now without changing anything.";
+// The failure after which an earlier file is not back, for the file at path.
+inline std::string notRestoredText(const std::string &path)
+{
+    return "The installation could not be completed, and the earlier version of this file could "
+           "not be put back:\r\n\r\n" + path + "\r\n\r\nAnother program may be using it. The "
+           "next time you run the setup program, it will first try again to put back the earlier "
+           "version. Close other programs and run the setup program again.";
+}
 
 #endif
