@@ -88,7 +88,7 @@ std::vector<std::string> leftovers(const std::string &folder)
 // Every extraction of these tests runs on a thread of its own and is given a bound: a deadlock
 // of the inflating workers then fails the test that meets it, and says so, instead of holding
 // the program until the harness ends it.
-const DWORD extractionBoundMs = 20000;
+const DWORD extractionBoundMs = 10000;
 
 struct ExtractionJob {
     const PayloadTable *table;
