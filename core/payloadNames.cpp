@@ -17,9 +17,17 @@ int pathNamesDll(const char *path)
 
 int32_t percentDone(int32_t done, int32_t total)
 {
-    if (total <= 0)
+    if (total <= 0 || done >= total)
         return 100;
-    return (int32_t)((int64_t)done * 100 / total);  // any count: the product in 64 bits
+    if (done <= 0)
+        return 0;
+    // The largest percent with percent * total <= done * 100, bit by bit: products of 64 bits
+    // from 32-bit factors, and no 64-bit division, which would pull in a runtime routine.
+    uint32_t percent = 0;
+    for (uint32_t bit = 64; bit != 0; bit >>= 1)
+        if ((uint64_t)(percent + bit) * (uint32_t)total <= (uint64_t)(uint32_t)done * 100u)
+            percent += bit;
+    return (int32_t)percent;
 }
 
 int buildSystemDestination(char *path, size_t size, const char *systemDirectory,

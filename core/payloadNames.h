@@ -13,7 +13,8 @@
 int hasSystemPrefix(const char *storedName);
 // The path holds "DLL" or "dll" (case-sensitive; other mixes do not count).
 int pathNamesDll(const char *path);
-// done * 100 / total, truncated, for any counts; 100 for an empty table (no chunks to count).
+// done * 100 / total, truncated, for any counts with done from 0 to total (below: 0, above: 100);
+// 100 for an empty table (no chunks to count).
 int32_t percentDone(int32_t done, int32_t total);
 // <system directory>[\]<name without its prefix>, the separator added unless the directory's
 // last character is one. 0 when the directory is empty (unknown) or the path would not fit.

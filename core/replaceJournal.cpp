@@ -1,5 +1,5 @@
-// The journal is text, one line per file: "<aside number> <0 or 1> <stored name>", between a
-// first line that says what it is and a last line "end". Stored names hold no line break.
+// The journal is binary: a mark, the number of entries, the entries (four 32-bit numbers each,
+// in the byte order of every Windows machine), and an end mark.
 #include "replaceJournal.h"
 
 #include <string.h>
@@ -8,33 +8,16 @@
 
 namespace {
 
-const char HEADER[] = "velmorant replace journal 1\n";
-const char FOOTER[] = "end\n";
+const uint32_t JOURNAL_MARK = 0x314A4D56;  // "VMJ1"
+const uint32_t JOURNAL_END = 0x444E4556;   // "VEND"
 
-// The largest line before its name: "7 1 ".
-const size_t ENTRY_OVERHEAD = 8;
-
-// A number of one digit, a blank, 0 or 1, a blank, then the name up to the line's end; 1 when
-// the line has that form and its name is one of names.
-int parseEntry(const char *line, size_t length, const char *const *names, int32_t fileCount,
-               JournalEntry *entry)
+// FNV-1a: tells a place that holds another file in another build's table.
+uint32_t nameCheck(const char *name)
 {
-    if (length < 5 || line[0] < '0' || line[0] > '9' || line[1] != ' ' ||
-        (line[2] != '0' && line[2] != '1') || line[3] != ' ')
-        return 0;
-    entry->aside = line[0] - '0';
-    entry->earlier = line[2] - '0';
-    if (entry->aside >= ASIDE_NAME_COUNT)
-        return 0;
-    const char *name = line + 4;
-    size_t nameLength = length - 4;
-    for (int32_t i = 0; i < fileCount; ++i) {
-        if (strlen(names[i]) == nameLength && memcmp(names[i], name, nameLength) == 0) {
-            entry->file = i;
-            return 1;
-        }
-    }
-    return 0;
+    uint32_t check = 2166136261u;
+    for (; *name != '\0'; ++name)
+        check = (check ^ (unsigned char)*name) * 16777619u;
+    return check;
 }
 
 }  // namespace
@@ -46,64 +29,54 @@ int buildAsideName(char *side, size_t size, const char *path, int32_t aside)
             side[0] = '\0';
         return 0;
     }
-    if (aside == 0)
-        return formatText(side, size, "%s.vminst-old", path);
-    return formatText(side, size, "%s.vminst-old%d", path, (int)aside);
+    char number[2] = {(char)('0' + aside), '\0'};
+    return formatText(side, size, "%s.vminst-old%s", path, aside > 0 ? number : "");
 }
 
-size_t journalLimit(const char *const *names, int32_t fileCount)
+size_t journalSize(int32_t count)
 {
-    size_t limit = sizeof HEADER + sizeof FOOTER;
-    for (int32_t i = 0; i < fileCount; ++i)
-        limit += strlen(names[i]) + ENTRY_OVERHEAD;
-    return limit;
+    return 3 * sizeof(uint32_t) + (size_t)count * sizeof(JournalEntry);
 }
 
-int formatJournal(char *text, size_t size, const JournalEntry *entries, int32_t count,
-                  const char *const *names)
+void formatJournal(unsigned char *image, const JournalEntry *entries, int32_t count,
+                   const char *const *names)
 {
-    if (!copyText(text, size, HEADER))
-        return 0;
-    size_t used = strlen(text);
+    memcpy(image, &JOURNAL_MARK, 4);
+    memcpy(image + 4, &count, 4);
     for (int32_t k = 0; k < count; ++k) {
-        const JournalEntry &entry = entries[k];
-        if (!formatText(text + used, size - used, "%d %d %s\n", (int)entry.aside,
-                        (int)entry.earlier, names[entry.file])) {
-            text[0] = '\0';
-            return 0;
-        }
-        used += strlen(text + used);
+        JournalEntry entry = entries[k];
+        entry.check = nameCheck(names[entry.file]);
+        memcpy(image + 8 + (size_t)k * sizeof entry, &entry, sizeof entry);
     }
-    if (!appendText(text, size, FOOTER)) {
-        text[0] = '\0';
-        return 0;
-    }
-    return 1;
+    memcpy(image + journalSize(count) - 4, &JOURNAL_END, 4);
 }
 
-int parseJournal(const char *text, size_t length, const char *const *names, int32_t fileCount,
-                 JournalEntry *entries, int32_t *count)
+int parseJournal(const unsigned char *image, size_t length, const char *const *names,
+                 int32_t fileCount, JournalEntry *entries, int32_t *count)
 {
     *count = 0;
-    size_t headerLength = sizeof HEADER - 1;
-    size_t footerLength = sizeof FOOTER - 1;
-    if (length < headerLength + footerLength || memcmp(text, HEADER, headerLength) != 0 ||
-        memcmp(text + length - footerLength, FOOTER, footerLength) != 0 ||
-        (length > headerLength + footerLength && text[length - footerLength - 1] != '\n'))
+    uint32_t mark = 0;
+    uint32_t end = 0;
+    int32_t total = -1;
+    if (length >= journalSize(0)) {
+        memcpy(&mark, image, 4);
+        memcpy(&total, image + 4, 4);
+        memcpy(&end, image + length - 4, 4);
+    }
+    if (mark != JOURNAL_MARK || end != JOURNAL_END || total < 0 || total > fileCount ||
+        length != journalSize(total))
         return 0;
-    const char *end = text + length - footerLength;
     int32_t found = 0;
-    for (const char *line = text + headerLength; line < end;) {
-        const char *lineEnd = static_cast<const char *>(memchr(line, '\n', (size_t)(end - line)));
+    for (int32_t k = 0; k < total; ++k) {
         JournalEntry entry;
-        if (parseEntry(line, (size_t)(lineEnd - line), names, fileCount, &entry)) {
-            int seen = 0;
-            for (int32_t k = 0; k < found; ++k)
-                seen = seen || entries[k].file == entry.file;
-            if (!seen)
-                entries[found++] = entry;
-        }
-        line = lineEnd + 1;
+        memcpy(&entry, image + 8 + (size_t)k * sizeof entry, sizeof entry);
+        int keep = entry.file >= 0 && entry.file < fileCount && entry.aside >= 0 &&
+                   entry.aside < ASIDE_NAME_COUNT && (entry.earlier == 0 || entry.earlier == 1) &&
+                   entry.check == nameCheck(names[entry.file]);
+        for (int32_t other = 0; other < found; ++other)
+            keep = keep && entries[other].file != entry.file;
+        if (keep)
+            entries[found++] = entry;
     }
     *count = found;
     return 1;

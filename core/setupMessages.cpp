@@ -87,9 +87,8 @@ const SetupMessageText setupMessages[MESSAGE_COUNT] = {
      STYLE_WARNING},
     // MESSAGE_NOT_RESTORED: the full path of a file whose earlier copy could not be put back
     {FAILED_TITLE,
-     "The installation could not be completed, and the earlier version of this file could "
-     "not be put back:\r\n\r\n%s\r\n\r\nAnother program may be using it. The next time you "
-     "run the setup program, it will first try again to put back the earlier version. Close "
-     "other programs and run the setup program again.",
+     "The earlier version of this file could not be put back:\r\n\r\n%s\r\n\r\nAnother program "
+     "may be using it. Close other programs and run the setup program again: it will first "
+     "try again to put the earlier version back.",
      STYLE_WARNING},
 };

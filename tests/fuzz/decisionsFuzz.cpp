@@ -66,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const char *names[] = {"velmorant.exe", "SYSTEM/x.dll", "a"};
     JournalEntry entries[3];
     int32_t count = -1;
-    int whole = parseJournal(reinterpret_cast<const char *>(data), size, names, 3, entries, &count);
+    int whole = parseJournal(data, size, names, 3, entries, &count);
     check(count >= 0 && count <= 3 && (whole || count == 0));
     for (int32_t k = 0; k < count; ++k) {
         check(entries[k].file >= 0 && entries[k].file < 3);

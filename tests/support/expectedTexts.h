@@ -73,10 +73,9 @@ inline constexpr char alreadyRunningText[] =
 // The failure after which an earlier file is not back, for the file at path.
 inline std::string notRestoredText(const std::string &path)
 {
-    return "The installation could not be completed, and the earlier version of this file could "
-           "not be put back:\r\n\r\n" + path + "\r\n\r\nAnother program may be using it. The "
-           "next time you run the setup program, it will first try again to put back the earlier "
-           "version. Close other programs and run the setup program again.";
+    return "The earlier version of this file could not be put back:\r\n\r\n" + path +
+           "\r\n\r\nAnother program may be using it. Close other programs and run the setup "
+           "program again: it will first try again to put the earlier version back.";
 }
 
 #endif
