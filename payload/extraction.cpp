@@ -116,7 +116,9 @@ void discardMovedAside(const char *old)
 // Takes away what earlier runs left beside file i's final name once no journal asks for it: a
 // killed run's new copy, and the earlier copies that completed runs moved aside. A copy that a
 // running program still holds stays; its removal at the restart was asked for when it was
-// moved aside. The aside names are taken in order, so the search ends at the first free one.
+// moved aside (unless its run was killed in the moment between its journal's removal and
+// that request: then a later run deletes it once nothing holds it). The aside names are taken
+// in order, so the search ends at the first free one.
 void cleanLeftovers(const Extraction &run, int32_t i)
 {
     SideNames names;
@@ -335,9 +337,9 @@ int finishKilledRun(Extraction &run, char *unrestored, size_t size)
     return rollBack(run, 0, unrestored, size);
 }
 
-// Everything after the earlier runs' leftovers: write, plan, journal, replace; the earlier
-// copies go once the journal has. On a failure every earlier file is put back and the new
-// copies go.
+// Everything after the earlier runs' leftovers: write, plan, journal, replace. The journal's
+// removal is the point from which a kill keeps the new installation; the earlier copies go
+// after it. On a failure every earlier file is put back and the new copies go.
 int extractFiles(Extraction &run, InflateAhead *ahead, HWND window, ProgressRoutine progress,
                  char *unrestored, size_t size)
 {
