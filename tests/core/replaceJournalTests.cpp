@@ -93,16 +93,3 @@ TEST(ReplaceJournal, DamagedOrForeignEntriesAreLeftOut)
         EXPECT_EQ(read(c.image), Seen({"cut"}));
     }
 }
-
-TEST(ReplaceJournal, AsideNamesAreNumberedFromTheSecond)
-{
-    char side[40];
-    ASSERT_TRUE(buildAsideName(side, sizeof side, "a\\b.exe", 0));
-    EXPECT_STREQ(side, "a\\b.exe.vminst-old");
-    ASSERT_TRUE(buildAsideName(side, sizeof side, "a\\b.exe", ASIDE_NAME_COUNT - 1));
-    EXPECT_STREQ(side, "a\\b.exe.vminst-old7");
-    EXPECT_FALSE(buildAsideName(side, sizeof side, "a\\b.exe", ASIDE_NAME_COUNT));
-    EXPECT_STREQ(side, "");
-    EXPECT_FALSE(buildAsideName(side, sizeof side, "a\\b.exe", -1));
-    EXPECT_FALSE(buildAsideName(side, 18, "a\\b.exe", 0));
-}
