@@ -26,8 +26,9 @@ void put(Output &out, const char *text, size_t count)
     out.length += count;
 }
 
-// Decimal digits of a magnitude, written backwards into the end of a small buffer.
-size_t decimal(char *digits, size_t capacity, unsigned long long value)
+// Decimal digits of a magnitude, written backwards into the end of a small buffer. 32 bits
+// hold every magnitude of the conversions, and their division by 10 needs no runtime routine.
+size_t decimal(char *digits, size_t capacity, unsigned value)
 {
     size_t start = capacity;
     do {
@@ -70,8 +71,7 @@ int formatTextList(char *buffer, size_t size, const char *format, va_list argume
         case 'd': {
             int value = va_arg(arguments, int);
             // The magnitude as unsigned, so the most negative int has one too.
-            unsigned long long magnitude =
-                value < 0 ? 0ULL - (unsigned long long)(long long)value : (unsigned long long)value;
+            unsigned magnitude = value < 0 ? 0u - (unsigned)value : (unsigned)value;
             if (value < 0)
                 put(out, "-", 1);
             size_t start = decimal(digits, sizeof digits, magnitude);

@@ -99,6 +99,12 @@ const SetupMessageText setupMessages[MESSAGE_COUNT] = {
      "made:\r\n%s\r\n\r\nThe program can be used without them. Remove the cause and run the "
      "setup program again to complete the installation.",
      STYLE_WARNING},
+    // MESSAGE_NOT_RESTORED: the full path of a file whose earlier copy could not be put back
+    {FAILED_TITLE,
+     "The earlier version of this file could not be put back:\r\n\r\n%s\r\n\r\nAnother program "
+     "may be using it. Close other programs and run the setup program again: it will first "
+     "try again to put the earlier version back.",
+     STYLE_WARNING},
 };
 
 namespace {

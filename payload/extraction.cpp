@@ -1,12 +1,13 @@
 // Writing the payload's files, one chunk at a time as the chunks come inflated (inflateAhead).
-// Every file is written under a temporary name beside its final one; only when all are written
-// whole do they take the final names, each earlier file moved aside first, so that any failure
-// puts every earlier file back as it was and a killed run leaves no cut file under a final name.
+// Every file is written under a temporary name beside its final one, created new so that
+// nothing already under that name is written through. Only when all are written whole do they
+// take the final names, each earlier copy moved aside first under a name that is free. Before
+// the first rename a journal of what is about to be replaced is written through to the disk,
+// and it goes once every file has its final name. So any failure puts every earlier file back,
+// and the run after a killed one finishes the roll-back before it writes anything.
 #include "extraction.h"
 
 #include <direct.h>
-#include <errno.h>
-#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
@@ -15,22 +16,32 @@
 #include "core/boundedText.h"
 #include "core/installerSettings.h"
 #include "core/payloadNames.h"
+#include "core/replaceJournal.h"
+#include "platform/platformInfo.h"
 #include "platform/restartRemoval.h"
 #include "inflateAhead.h"
 
 namespace {
 
-// The names a run gives a file beside its final name: the new copy being written, and the
-// earlier copy moved aside. Only a run of this program makes them, so the next run may take
-// away whatever a killed one left under them.
-const char NEW_SUFFIX[] = ".vminst-new";
-const char OLD_SUFFIX[] = ".vminst-old";
+const ExtractionCalls platformCalls = {MoveFileA};
+const ExtractionCalls *extractionCalls = &platformCalls;
 
-// What this run has done for a file, so that a failure undoes exactly that.
-enum {
-    WROTE_NEW = 1,     // the new copy lies under the temporary name
-    MOVED_ASIDE = 2,   // the earlier copy lies under the moved-aside name
-    PLACED = 4,        // the new copy has the final name
+// What one extraction works with: the table, the platform's facts, and its own records.
+struct Extraction {
+    const PayloadTable *table;
+    const LeadBytes *lead;
+    int nt;
+    JournalEntry *entries;    // the files being replaced; room for every file
+    int32_t entryCount;
+    unsigned char *image;     // a journal as on disk, and a byte more
+    unsigned char *wroteNew;  // per file: 1 once its new copy is written
+};
+
+// The names of a file: final, of its new copy, and of one of its aside copies.
+struct SideNames {
+    char path[TEXT_BUFFER_SIZE];
+    char fresh[TEXT_BUFFER_SIZE];
+    char old[TEXT_BUFFER_SIZE];
 };
 
 void report(ProgressRoutine progress, HWND window, const char *name, int32_t percent)
@@ -39,17 +50,47 @@ void report(ProgressRoutine progress, HWND window, const char *name, int32_t per
         progress(window, name, percent);
 }
 
-// The final path of file i: the stored name in the data folder, or below the system
-// directory for a name with the system prefix. 0 when it would not fit.
-int finalPath(const PayloadTable &table, int32_t i, char *path, size_t size)
+BOOL moveFile(const char *from, const char *to)
 {
-    const char *name = table.fileNames[i];
-    if (!hasSystemPrefix(name))
-        return copyText(path, size, name);
-    char systemDirectory[TEXT_BUFFER_SIZE];
-    UINT length = GetSystemDirectoryA(systemDirectory, sizeof systemDirectory);
-    return length != 0 && length < sizeof systemDirectory &&
-           buildSystemDestination(path, size, systemDirectory, name);
+    return extractionCalls->moveFile(from, to);
+}
+
+int exists(const char *path)
+{
+    return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+}
+
+// A file of the run's own, created new: never through a name that is there already.
+HANDLE createNew(const char *path)
+{
+    return CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL);
+}
+
+int writeWhole(HANDLE file, const void *data, DWORD length)
+{
+    DWORD written;
+    return WriteFile(file, data, length, &written, NULL) && written == length;
+}
+
+// File i's names with aside name number aside; 0 when one would not fit. The final path is
+// the stored name in the data folder, or below the system directory for a name with the
+// system prefix.
+int sideNames(const Extraction &run, int32_t i, int32_t aside, SideNames &names)
+{
+    const char *name = run.table->fileNames[i];
+    int named;
+    if (!hasSystemPrefix(name)) {
+        named = copyText(names.path, sizeof names.path, name);
+    } else {
+        char systemDirectory[TEXT_BUFFER_SIZE];
+        UINT length = GetSystemDirectoryA(systemDirectory, sizeof systemDirectory);
+        named = length != 0 && length < sizeof systemDirectory &&
+                buildSystemDestination(names.path, sizeof names.path, systemDirectory, name,
+                                       *run.lead);
+    }
+    return named &&
+           formatText(names.fresh, sizeof names.fresh, "%s%s", names.path, NEW_COPY_SUFFIX) &&
+           buildAsideName(names.old, sizeof names.old, names.path, aside);
 }
 
 // A shared file of the system directory is written only over an older copy.
@@ -58,16 +99,6 @@ int newerSystemCopy(const PayloadTable &table, int32_t i, const char *path)
     struct _stat present;
     return hasSystemPrefix(table.fileNames[i]) && _stat(path, &present) == 0 &&
            present.st_mtime > (time_t)table.fileTimes[i];
-}
-
-int sideName(char *side, size_t size, const char *path, const char *suffix)
-{
-    return formatText(side, size, "%s%s", path, suffix);
-}
-
-int exists(const char *path)
-{
-    return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
 }
 
 // An earlier copy that has been replaced; one a running program holds goes at the restart,
@@ -82,179 +113,299 @@ void discardMovedAside(const char *old)
         scheduleRemovalAtRestart(full);
 }
 
-// Takes away what a killed run left beside a final name: its new copy, and its moved-aside
-// earlier copy, which goes back to the final name when that is missing.
-void cleanLeftovers(const char *path)
+// Takes away what earlier runs left beside file i's final name once no journal asks for it: a
+// killed run's new copy, and the earlier copies that completed runs moved aside. A copy that a
+// running program still holds stays; its removal at the restart was asked for when it was
+// moved aside (unless its run was killed in the moment between its journal's removal and
+// that request: then a later run deletes it once nothing holds it). The aside names are taken
+// in order, so the search ends at the first free one.
+void cleanLeftovers(const Extraction &run, int32_t i)
 {
-    char side[TEXT_BUFFER_SIZE];
-    if (sideName(side, sizeof side, path, NEW_SUFFIX))
-        DeleteFileA(side);
-    if (!sideName(side, sizeof side, path, OLD_SUFFIX) || !exists(side))
-        return;
-    if (!exists(path))
-        MoveFileA(side, path);
-    else
-        discardMovedAside(side);
+    SideNames names;
+    for (int32_t k = 0; k < ASIDE_NAME_COUNT && sideNames(run, i, k, names); ++k) {
+        if (k == 0)
+            DeleteFileA(names.fresh);
+        if (!exists(names.old))
+            break;
+        DeleteFileA(names.old);
+    }
 }
 
 // Whether the file at path may be replaced: 1 (also when there is none), 0 for a library a
-// running program holds, which keeps its present copy, -1 when it cannot be (read-only, a
-// folder, or a library that cannot be opened for another reason).
-int replaceable(const char *path)
+// running program holds, which keeps its present copy, -1 when it cannot be: read-only, a
+// folder, a library that cannot be opened for another reason, or, on the NT family, one of
+// several links to a file (the other names, wherever they are, would keep what the run moves
+// aside and removes).
+int replaceable(const char *path, int nt)
 {
     DWORD attributes = GetFileAttributesA(path);
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return 1;
-    if (pathNamesDll(path)) {
-        // Opened for writing without being cut: a held library refuses it.
-        FILE *probe = fopen(path, "r+b");
-        if (probe == NULL)
-            return errno == EACCES ? 0 : -1;
-        fclose(probe);
-        return 1;
+    int library = pathNamesDll(path);
+    if (!library && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
+        return -1;
+    // A library is opened for writing without being cut: one a running program holds refuses
+    // it with one of the errors the runtime reports as EACCES. Any other file only to look.
+    HANDLE file = CreateFileA(path, library ? GENERIC_READ | GENERIC_WRITE : 0,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | (nt ? FILE_SHARE_DELETE : 0),
+                              NULL, OPEN_EXISTING, 0, NULL);
+    if (file == INVALID_HANDLE_VALUE) {
+        DWORD error = GetLastError();
+        if (!library)
+            return 1;  // left to its rename
+        return error == ERROR_ACCESS_DENIED ||
+                       (error >= ERROR_WRITE_PROTECT && error <= ERROR_SHARING_BUFFER_EXCEEDED)
+                   ? 0
+                   : -1;
     }
-    return attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY) ? -1 : 1;
+    BY_HANDLE_FILE_INFORMATION information;
+    int linked = nt && GetFileInformationByHandle(file, &information) &&
+                 information.nNumberOfLinks > 1;
+    CloseHandle(file);
+    return linked ? -1 : 1;
 }
 
-// Writes the chunks of file i to an open file: 1, or 0 when a chunk does not inflate
-// completely or is not completely written. Only verified bytes are ever written.
-int writeChunks(const PayloadTable &table, int32_t i, FILE *file, InflateAhead *ahead,
-                HWND window, ProgressRoutine progress, int32_t &done, int32_t total)
+// Writes file i's new copy under its temporary name, closed, with its times: each chunk in
+// one call, only verified bytes. Whatever is still under that name (a leftover that could not
+// be taken away, a link to a file elsewhere) stops the run instead of being written through.
+int writeNewCopy(const Extraction &run, int32_t i, const SideNames &names, InflateAhead *ahead,
+                 HWND window, ProgressRoutine progress, int32_t &done, int32_t total)
 {
-    for (int32_t j = 0; j < table.chunkCounts[i]; ++j) {
+    const PayloadTable &table = *run.table;
+    if (!makeParentDirectories(names.path, *run.lead))
+        return EXTRACT_CANNOT_CREATE;
+    HANDLE file = createNew(names.fresh);
+    if (file == INVALID_HANDLE_VALUE)
+        return EXTRACT_CANNOT_CREATE;
+    run.wroteNew[i] = 1;
+    int written = 1;
+    for (int32_t j = 0; written && j < table.chunkCounts[i]; ++j) {
         const unsigned char *data;
         int32_t length;
-        if (!inflatedChunk(ahead, i, j, &data, &length))
-            return 0;
-        if (fwrite(data, 1, (size_t)length, file) != (size_t)length)
-            return 0;
-        ++done;
-        report(progress, window, table.fileNames[i], percentDone(done, total));
+        written = inflatedChunk(ahead, i, j, &data, &length) &&
+                  writeWhole(file, data, (DWORD)length);
+        if (written)
+            report(progress, window, table.fileNames[i], percentDone(++done, total));
     }
-    return 1;
-}
-
-// Writes file i's new copy under its temporary name, flushed and closed, with its times.
-int writeNewCopy(const PayloadTable &table, int32_t i, const char *path, InflateAhead *ahead,
-                 HWND window, ProgressRoutine progress, int32_t &done, int32_t total,
-                 unsigned char &state)
-{
-    char side[TEXT_BUFFER_SIZE];
-    if (!makeParentDirectories(path) || !sideName(side, sizeof side, path, NEW_SUFFIX))
-        return EXTRACT_CANNOT_CREATE;
-    FILE *file = fopen(side, "wb");
-    if (file == NULL)
-        return EXTRACT_CANNOT_CREATE;
-    state = WROTE_NEW;
-    int written = writeChunks(table, i, file, ahead, window, progress, done, total);
-    // The runtime holds the last block until the flush: a disk that fills then fails here.
-    int flushed = fflush(file) == 0;
-    if (fclose(file) != 0 || !flushed || !written)
+    if (!CloseHandle(file) || !written)
         return EXTRACT_CANNOT_WRITE;
-    // The plain calls, which every msvcrt.dll has; on i686 their time_t has 32 bits, as the
+    // The plain call, which every msvcrt.dll has; on i686 its time_t has 32 bits, as the
     // stored times have.
     struct _utimbuf times;
     times.actime = table.fileTimes[i];
     times.modtime = table.fileTimes[i];
-    _utime(side, &times);
+    _utime(names.fresh, &times);
     return EXTRACT_SUCCESS;
 }
 
-int writeFiles(const PayloadTable &table, InflateAhead *ahead, unsigned char *states,
-               HWND window, ProgressRoutine progress)
+int writeFiles(const Extraction &run, InflateAhead *ahead, HWND window, ProgressRoutine progress)
 {
+    const PayloadTable &table = *run.table;
     int32_t total = 0;
     for (int32_t i = 0; i < table.fileCount; ++i)
         total += table.chunkCounts[i];
     int32_t done = 0;
-    char path[TEXT_BUFFER_SIZE];
+    SideNames names;
     for (int32_t i = 0; i < table.fileCount; ++i) {
         report(progress, window, table.fileNames[i], percentDone(done, total));
-        if (!finalPath(table, i, path, sizeof path))
+        if (!sideNames(run, i, 0, names))
             return EXTRACT_CANNOT_CREATE;
-        int replace = newerSystemCopy(table, i, path) ? 0 : replaceable(path);
+        int replace = newerSystemCopy(table, i, names.path) ? 0 : replaceable(names.path, run.nt);
         if (replace < 0)
             return EXTRACT_CANNOT_CREATE;
         if (replace == 0) {
             done += table.chunkCounts[i];
             continue;
         }
-        int result = writeNewCopy(table, i, path, ahead, window, progress, done, total, states[i]);
+        int result = writeNewCopy(run, i, names, ahead, window, progress, done, total);
         if (result != EXTRACT_SUCCESS)
             return result;
     }
     return EXTRACT_SUCCESS;
 }
 
-// Gives every written file its final name, moving the earlier copy aside first.
-int replaceFiles(const PayloadTable &table, unsigned char *states)
+// The journal's entries for the new copies: whether an earlier copy is there to be moved aside,
+// and the first free aside name for it. 0 when a file has no free aside name left.
+int planReplacement(Extraction &run)
 {
-    char path[TEXT_BUFFER_SIZE];
-    char fresh[TEXT_BUFFER_SIZE];
-    char old[TEXT_BUFFER_SIZE];
-    for (int32_t i = 0; i < table.fileCount; ++i) {
-        if (!(states[i] & WROTE_NEW))
+    SideNames names;
+    for (int32_t i = 0; i < run.table->fileCount; ++i) {
+        if (!run.wroteNew[i])
             continue;
-        if (!finalPath(table, i, path, sizeof path) ||
-            !sideName(fresh, sizeof fresh, path, NEW_SUFFIX) ||
-            !sideName(old, sizeof old, path, OLD_SUFFIX))
+        JournalEntry &entry = run.entries[run.entryCount++];
+        entry = {i, 0, 0, 0};
+        if (!sideNames(run, i, 0, names))
+            return 0;
+        entry.earlier = exists(names.path);
+        while (entry.earlier && exists(names.old))
+            if (++entry.aside == ASIDE_NAME_COUNT || !sideNames(run, i, entry.aside, names))
+                return 0;
+    }
+    return 1;
+}
+
+// Records what is about to be replaced, written through to the disk and closed before the
+// first rename; a journal that stays cut short is never acted on.
+int writeJournal(const Extraction &run)
+{
+    formatJournal(run.image, run.entries, run.entryCount, run.table->fileNames);
+    HANDLE file = createNew(JOURNAL_FILE_NAME);
+    if (file == INVALID_HANDLE_VALUE)
+        return EXTRACT_CANNOT_CREATE;
+    int whole = writeWhole(file, run.image, (DWORD)journalSize(run.entryCount)) &&
+                FlushFileBuffers(file);
+    if (CloseHandle(file) && whole)
+        return EXTRACT_SUCCESS;
+    DeleteFileA(JOURNAL_FILE_NAME);
+    return EXTRACT_CANNOT_WRITE;
+}
+
+// Gives every written file its final name, moving the earlier copy aside first.
+int replaceFiles(const Extraction &run)
+{
+    SideNames names;
+    for (int32_t k = 0; k < run.entryCount; ++k) {
+        const JournalEntry &entry = run.entries[k];
+        if (!sideNames(run, entry.file, entry.aside, names) ||
+            (entry.earlier && !moveFile(names.path, names.old)) ||
+            !moveFile(names.fresh, names.path))
             return EXTRACT_CANNOT_CREATE;
-        if (exists(path)) {
-            if (!MoveFileA(path, old))
-                return EXTRACT_CANNOT_CREATE;
-            states[i] |= MOVED_ASIDE;
-        }
-        if (!MoveFileA(fresh, path))
-            return EXTRACT_CANNOT_CREATE;
-        states[i] |= PLACED;
     }
     return EXTRACT_SUCCESS;
 }
 
-// After a failure: every earlier copy back under its final name, and what this run wrote gone.
-// With done set, after success: the moved-aside earlier copies go.
-void settleFiles(const PayloadTable &table, const unsigned char *states, int done)
+// Puts a file back as it was before a run replaced it, judged from what is on disk, so that a
+// second attempt after a partial one does the rest: the earlier copy back from its aside name,
+// the new copy first moved out of its way to the temporary name; where there was no earlier
+// copy, the new copy removed when removeNew allows. 1 when the file is as it was.
+int restoreFile(const SideNames &names, int earlier, int removeNew)
 {
-    char path[TEXT_BUFFER_SIZE];
-    char side[TEXT_BUFFER_SIZE];
-    for (int32_t i = 0; i < table.fileCount; ++i) {
-        unsigned char state = states[i];
-        if (state == 0 || !finalPath(table, i, path, sizeof path))
-            continue;
-        if (done) {
-            if ((state & MOVED_ASIDE) && sideName(side, sizeof side, path, OLD_SUFFIX))
-                discardMovedAside(side);
-            continue;
-        }
-        if (state & PLACED)
-            DeleteFileA(path);
-        else if (sideName(side, sizeof side, path, NEW_SUFFIX))
-            DeleteFileA(side);
-        if ((state & MOVED_ASIDE) && sideName(side, sizeof side, path, OLD_SUFFIX))
-            MoveFileA(side, path);
+    if (!earlier)
+        return !removeNew || !exists(names.path) || DeleteFileA(names.path);
+    if (!exists(names.old))
+        return 1;  // never moved aside, or back already
+    if (exists(names.path)) {
+        DeleteFileA(names.fresh);
+        if (!moveFile(names.path, names.fresh))
+            return 0;
     }
+    return moveFile(names.old, names.path) != 0;
+}
+
+// Puts back every file of the journal's entries, then removes the journal. A run's own roll-
+// back (own) removes the new copies where no earlier copy was; a journal read from the data
+// folder never removes a file of the system directory. SUCCESS; NOT_RESTORED, with the first
+// file not put back named in unrestored and the journal kept for the next run; CANNOT_CREATE
+// when the journal cannot be removed.
+int rollBack(const Extraction &run, int own, char *unrestored, size_t size)
+{
+    int restored = 1;
+    SideNames names;
+    for (int32_t k = 0; k < run.entryCount; ++k) {
+        const JournalEntry &entry = run.entries[k];
+        const char *name = run.table->fileNames[entry.file];
+        if (!sideNames(run, entry.file, entry.aside, names) ||
+            !restoreFile(names, entry.earlier, own || !hasSystemPrefix(name))) {
+            if (restored && unrestored != NULL) {
+                DWORD length = GetFullPathNameA(names.path, (DWORD)size, unrestored, NULL);
+                if (length == 0 || length >= size)
+                    copyText(unrestored, size, name);
+            }
+            restored = 0;
+        }
+    }
+    if (!restored)
+        return EXTRACT_NOT_RESTORED;
+    return DeleteFileA(JOURNAL_FILE_NAME) ? EXTRACT_SUCCESS : EXTRACT_CANNOT_CREATE;
+}
+
+// Finishes, before this run writes anything, the roll-back of a run killed while it replaced
+// files, when its journal is there. A journal cut short, damaged or larger than this payload's
+// is only removed: no entries.
+int finishKilledRun(Extraction &run, char *unrestored, size_t size)
+{
+    HANDLE file = CreateFileA(JOURNAL_FILE_NAME, GENERIC_READ, FILE_SHARE_READ, NULL,
+                              OPEN_EXISTING, 0, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return exists(JOURNAL_FILE_NAME) ? EXTRACT_CANNOT_CREATE : EXTRACT_SUCCESS;
+    DWORD room = (DWORD)journalSize(run.table->fileCount) + 1;
+    DWORD read = 0;
+    if (ReadFile(file, run.image, room, &read, NULL))
+        parseJournal(run.image, read, run.table->fileNames, run.table->fileCount, run.entries,
+                     &run.entryCount);
+    CloseHandle(file);
+    return rollBack(run, 0, unrestored, size);
+}
+
+// Everything after the earlier runs' leftovers: write, plan, journal, replace. The journal's
+// removal is the point from which a kill keeps the new installation; the earlier copies go
+// after it. On a failure every earlier file is put back and the new copies go.
+int extractFiles(Extraction &run, InflateAhead *ahead, HWND window, ProgressRoutine progress,
+                 char *unrestored, size_t size)
+{
+    const int32_t fileCount = run.table->fileCount;
+    for (int32_t i = 0; i < fileCount; ++i)
+        cleanLeftovers(run, i);
+    run.entryCount = 0;
+    int result = writeFiles(run, ahead, window, progress);
+    if (result == EXTRACT_SUCCESS)
+        result = planReplacement(run) ? writeJournal(run) : EXTRACT_CANNOT_CREATE;
+    int journaled = result == EXTRACT_SUCCESS;
+    if (result == EXTRACT_SUCCESS)
+        result = replaceFiles(run);
+    SideNames names;
+    if (result == EXTRACT_SUCCESS && DeleteFileA(JOURNAL_FILE_NAME)) {
+        for (int32_t k = 0; k < run.entryCount; ++k) {
+            const JournalEntry &entry = run.entries[k];
+            if (entry.earlier && sideNames(run, entry.file, entry.aside, names))
+                discardMovedAside(names.old);
+        }
+        return EXTRACT_SUCCESS;
+    }
+    if (result == EXTRACT_SUCCESS)
+        result = EXTRACT_CANNOT_CREATE;
+    if (journaled && rollBack(run, 1, unrestored, size) == EXTRACT_NOT_RESTORED)
+        result = EXTRACT_NOT_RESTORED;
+    for (int32_t i = 0; i < fileCount; ++i)
+        if (run.wroteNew[i] && sideNames(run, i, 0, names))
+            DeleteFileA(names.fresh);
+    return result;
 }
 
 }  // namespace
 
-int extractPayloadTable(const PayloadTable &table, HWND window, ProgressRoutine progress)
+void setExtractionCalls(const ExtractionCalls *calls)
 {
+    extractionCalls = calls != NULL ? calls : &platformCalls;
+}
+
+int extractPayloadTable(const PayloadTable &table, HWND window, ProgressRoutine progress,
+                        char *unrestored, size_t unrestoredSize)
+{
+    if (unrestored != NULL && unrestoredSize > 0)
+        unrestored[0] = '\0';
+    else
+        unrestored = NULL;
+    size_t files = table.fileCount > 0 ? (size_t)table.fileCount : 1;
+    Extraction run;
+    run.table = &table;
+    run.lead = &ansiLeadBytes();
+    run.nt = isNtPlatform();
+    run.entryCount = 0;
+    // One block: the entries, a journal and a byte more, and a flag per file.
+    size_t imageSize = journalSize((int32_t)files) + 1;
+    run.entries = static_cast<JournalEntry *>(calloc(files * sizeof(JournalEntry) + imageSize + files, 1));
+    run.image = reinterpret_cast<unsigned char *>(run.entries + files);
+    run.wroteNew = run.image + imageSize;
     InflateAhead *ahead = startInflateAhead(table);
-    unsigned char *states =
-        (unsigned char *)calloc(table.fileCount > 0 ? (size_t)table.fileCount : 1, 1);
     int result = EXTRACT_OUT_OF_MEMORY;
-    if (ahead != NULL && states != NULL) {
-        char path[TEXT_BUFFER_SIZE];
-        for (int32_t i = 0; i < table.fileCount; ++i)
-            if (finalPath(table, i, path, sizeof path))
-                cleanLeftovers(path);
-        result = writeFiles(table, ahead, states, window, progress);
+    if (ahead != NULL && run.entries != NULL) {
+        result = finishKilledRun(run, unrestored, unrestoredSize);
         if (result == EXTRACT_SUCCESS)
-            result = replaceFiles(table, states);
-        settleFiles(table, states, result == EXTRACT_SUCCESS);
+            result = extractFiles(run, ahead, window, progress, unrestored, unrestoredSize);
     }
     stopInflateAhead(ahead);
-    free(states);
+    free(run.entries);
     if (result == EXTRACT_SUCCESS) {
         report(progress, window, "", 100);
         report(progress, window, "Done", 100);
@@ -262,19 +413,15 @@ int extractPayloadTable(const PayloadTable &table, HWND window, ProgressRoutine 
     return result;
 }
 
-int makeParentDirectories(const char *path)
+int makeParentDirectories(const char *path, const LeadBytes &lead)
 {
     char prefix[TEXT_BUFFER_SIZE];
-    for (size_t k = 0; path[k] != '\0'; ++k) {
-        if (path[k] != '/' && path[k] != '\\')
-            continue;
-        if (k >= sizeof prefix)
+    size_t position = 0;
+    for (size_t length; (length = nextParentFolder(path, &position, lead)) != 0;) {
+        if (length >= sizeof prefix)
             return 0;
-        memcpy(prefix, path, k);
-        prefix[k] = '\0';
-        // A drive ("C:") and the root before a leading separator are there already.
-        if (k == 0 || (k <= 2 && prefix[1] == ':'))
-            continue;
+        memcpy(prefix, path, length);
+        prefix[length] = '\0';
         struct _stat present;
         if (_stat(prefix, &present) != 0 && _mkdir(prefix) != 0)
             return 0;

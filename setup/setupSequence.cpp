@@ -247,7 +247,14 @@ void runSteps(SetupRun &run)
     }
 
     HWND progress = calls.createProgressDialog(run.instance, run.backgroundWindow);
-    int result = calls.extract(*run.payload, progress, calls.progress);
+    char unrestored[TEXT_BUFFER_SIZE];
+    int result = calls.extract(*run.payload, progress, calls.progress, unrestored,
+                               sizeof unrestored);
+    if (result == EXTRACT_NOT_RESTORED) {
+        // The one failure after which the earlier installation is not whole: the file is named.
+        showMessage(run, MESSAGE_NOT_RESTORED, unrestored);
+        return;
+    }
     if (result != EXTRACT_SUCCESS) {
         static const SetupMessage failures[] = {MESSAGE_FAILED_CREATE, MESSAGE_FAILED_WRITE,
                                                 MESSAGE_FAILED_MEMORY};

@@ -40,7 +40,9 @@ struct SetupCalls {
     void (*closeRunningCopies)(HWND owner, const CopyNames &names, const PauseRoutine &pause);
     int (*removeOldService)(const char *serviceName, const PauseRoutine &pause);
     void (*pause)(PauseAnimation *animation, int milliseconds);
-    int (*extract)(const PayloadTable &table, HWND window, ProgressRoutine progress);
+    // EXTRACT_NOT_RESTORED names the file whose earlier copy is not back in unrestored.
+    int (*extract)(const PayloadTable &table, HWND window, ProgressRoutine progress,
+                   char *unrestored, size_t unrestoredSize);
     ProgressRoutine progress;
     // 0 when the shortcut was written, else the platform's error code.
     uint32_t (*createShortcut)(const char *group, const char *name, const char *target,

@@ -1,6 +1,7 @@
-// Upgrades over an earlier installation that fail, are killed or are started twice at once,
-// and a damaged setup file: the earlier installation stays as it was and working, checked
-// from outside in whole runs.
+// Upgrades over an earlier installation that fail, are killed (also between their renames),
+// follow each other while the programs they replace run, or are started twice at once, and a
+// damaged setup file: the earlier installation stays as it was and working, or the upgrade
+// completes; checked from outside in whole runs.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -51,6 +52,25 @@ void runDamaged(const std::string &path)
     EXPECT_EQ(windowTitles(run.processId()), std::vector<std::string>({failedTitle}));
     walk(run.processId(), {{failedTitle, IDOK, damagedText}});
     EXPECT_EQ(run.wait(), 0);
+}
+
+// Runs the test build that stops itself after its given rename, as a kill there would.
+void runStoppedAfterRename(int renames)
+{
+    SetEnvironmentVariableA("VELMORANT_STOP_AFTER_RENAME", std::to_string(renames).c_str());
+    ProcessRun run;
+    startAndAccept(run, "tests/endToEnd/setupStopAfterRename.exe");
+    SetEnvironmentVariableA("VELMORANT_STOP_AFTER_RENAME", NULL);
+    chooseFolderInDialog(run.processId(), NULL, NULL);
+    walk(run.processId(), {{closeCopiesTitle, IDOK, NULL}});
+    EXPECT_EQ(run.wait(), 3);
+}
+
+// No name of a run's own is left beside the files: no new copy, aside copy or journal.
+void expectNoSideNames(const std::string &folder)
+{
+    for (const std::string &entry : installationState(folder))
+        EXPECT_EQ(entry.find(".vminst-"), std::string::npos) << entry;
 }
 
 }  // namespace
@@ -120,27 +140,92 @@ TEST(Upgrade, KilledRunLeavesTheEarlierInstallationWorking)
     expectInstalledIn(defaultFolder);
     EXPECT_TRUE(readFile(std::string(defaultFolder) + "\\large.bin") ==
                 readFile(buildFile("tests/endToEnd/data/large.bin")));
-    for (const std::string &entry : installationState(defaultFolder))
-        EXPECT_EQ(entry.find(".vminst-"), std::string::npos) << entry;
+    expectNoSideNames(defaultFolder);
 }
 
-// The earlier program is running: it is moved aside and replaced, and its copy, which cannot
-// be deleted while it runs, is marked for removal at the next restart.
-TEST(Upgrade, RunningProgramIsReplacedAndItsCopyGoesAtRestart)
+// Two upgrades in a row, each while the program it replaces is running (the first one still
+// runs through the second): both complete, each running copy is moved aside under a name of
+// its own and marked for removal at the next restart.
+TEST(Upgrade, UpgradesInARowReplaceProgramsThatStillRun)
 {
     installEarlier();
     std::string program = std::string(defaultFolder) + "\\velmorant.exe";
-    ProcessRun running;
-    ASSERT_TRUE(running.start(::quoted(program)));
-    HWND window = waitForWindow("Velmorant - C:\\Program Files\\Velmorant", 30000);
-    ASSERT_NE(window, (HWND)NULL);
-    installWithDefaults();
-    expectInstalledIn(defaultFolder);
+    ProcessRun running[2];
+    HWND windows[2];
+    for (int upgrade = 0; upgrade < 2; ++upgrade) {
+        SCOPED_TRACE(upgrade);
+        ASSERT_TRUE(running[upgrade].start(::quoted(program)));
+        windows[upgrade] = waitForWindow("Velmorant - C:\\Program Files\\Velmorant", 30000,
+                                         running[upgrade].processId());
+        ASSERT_NE(windows[upgrade], (HWND)NULL);
+        installWithDefaults();
+        expectInstalledIn(defaultFolder);
+    }
     std::vector<std::string> pending = pendingRemovals();
-    EXPECT_TRUE(fileExists(program + ".vminst-old"));
-    EXPECT_NE(std::find(pending.begin(), pending.end(), program + ".vminst-old"), pending.end());
-    PostMessageA(window, WM_CLOSE, 0, 0);
-    EXPECT_EQ(running.wait(20000), 0);
+    for (const char *aside : {".vminst-old", ".vminst-old1"}) {
+        SCOPED_TRACE(aside);
+        EXPECT_TRUE(fileExists(program + aside));
+        EXPECT_NE(std::find(pending.begin(), pending.end(), program + aside), pending.end());
+    }
+    for (int upgrade = 0; upgrade < 2; ++upgrade) {
+        PostMessageA(windows[upgrade], WM_CLOSE, 0, 0);
+        EXPECT_EQ(running[upgrade].wait(20000), 0);
+    }
+}
+
+// A run stopped after its first rename, and one stopped after its last, each as a kill there
+// would stop it, leave their journal. The next run first puts every earlier file back: seen
+// here because that run then stops before it replaces anything (a second link to the earlier
+// program, made to its moved-aside copy, stops it), leaving the earlier installation whole.
+// A run after it completes.
+TEST(Upgrade, RunKilledBetweenItsRenamesIsRolledBackByTheNextRun)
+{
+    std::vector<std::string> earlier = installEarlier();
+    std::string folder = defaultFolder;
+    std::string link = scratchFolder("link") + "\\velmorant.exe";
+    for (int renames : {1, 6}) {
+        SCOPED_TRACE(renames);
+        runStoppedAfterRename(renames);
+        ASSERT_TRUE(fileExists(folder + "\\velmorant.vminst-journal"));
+        ASSERT_TRUE(CreateHardLinkA(link.c_str(), (folder + "\\velmorant.exe.vminst-old").c_str(),
+                                    NULL));
+        ProcessRun next;
+        startAndAccept(next);
+        chooseFolderInDialog(next.processId(), NULL, NULL);
+        walk(next.processId(),
+             {{closeCopiesTitle, IDOK, NULL}, {failedTitle, IDOK, failedCreateText}});
+        EXPECT_EQ(next.wait(), 0);
+        EXPECT_EQ(installationState(folder), earlier);
+        ASSERT_TRUE(DeleteFileA(link.c_str()));
+    }
+    installWithDefaults();
+    expectInstalledIn(folder);
+    expectNoSideNames(folder);
+}
+
+// The next run cannot put the earlier uninstaller back while another program holds the new
+// one without sharing: its message names the file, and the run after it puts it back and
+// completes.
+TEST(Upgrade, FileThatCannotBePutBackIsNamedAndTriedAgain)
+{
+    installEarlier();
+    std::string folder = defaultFolder;
+    runStoppedAfterRename(6);
+    std::string uninstaller = folder + "\\qxuninst.exe";
+    HANDLE held = CreateFileA(uninstaller.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    ProcessRun next;
+    startAndAccept(next);
+    chooseFolderInDialog(next.processId(), NULL, NULL);
+    std::string named = notRestoredText(uninstaller);
+    walk(next.processId(), {{closeCopiesTitle, IDOK, NULL}, {failedTitle, IDOK, named.c_str()}});
+    EXPECT_EQ(next.wait(), 0);
+    CloseHandle(held);
+    EXPECT_EQ(modificationTime(folder + "\\velmorant.exe"), earlierTime);  // put back
+    EXPECT_TRUE(fileExists(folder + "\\velmorant.vminst-journal"));
+    installWithDefaults();
+    expectInstalledIn(folder);
+    expectNoSideNames(folder);
 }
 
 // A second run started while the first waits at its question says so and ends; the first

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <sys/utime.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -84,6 +85,47 @@ std::vector<std::string> leftovers(const std::string &folder)
     return matchingNames(folder + "\\*.vminst-*");
 }
 
+// Every extraction of these tests runs on a thread of its own and is given a bound: a deadlock
+// of the inflating workers then fails the test that meets it, and says so, instead of holding
+// the program until the harness ends it.
+const DWORD extractionBoundMs = 10000;
+
+struct ExtractionJob {
+    const PayloadTable *table;
+    HWND window;
+    ProgressRoutine progress;
+    int result;
+};
+
+DWORD WINAPI runExtraction(LPVOID parameter)
+{
+    ExtractionJob *job = static_cast<ExtractionJob *>(parameter);
+    job->result = extractPayloadTable(*job->table, job->window, job->progress);
+    return 0;
+}
+
+int extract(const PayloadTable &table, HWND window = NULL, ProgressRoutine progress = NULL)
+{
+    // Left allocated when the extraction is stuck: its thread still uses it.
+    ExtractionJob *job = new ExtractionJob{&table, window, progress, -1};
+    HANDLE thread = CreateThread(NULL, 0, runExtraction, job, 0, NULL);
+    if (thread == NULL) {
+        ADD_FAILURE() << "no thread for the extraction";
+        delete job;
+        return -1;
+    }
+    DWORD waited = WaitForSingleObject(thread, extractionBoundMs);
+    CloseHandle(thread);
+    if (waited != WAIT_OBJECT_0) {
+        ADD_FAILURE() << "the extraction is stuck: no result within " << extractionBoundMs / 1000
+                      << " s (the writer and the inflating workers wait for each other)";
+        return -1;
+    }
+    int result = job->result;
+    delete job;
+    return result;
+}
+
 // Each test works in a fresh folder that is the current directory, as the data folder is, on
 // the path its parameter names: the one-thread path (0) or inflating workers.
 class Extraction : public ::testing::TestWithParam<int32_t> {
@@ -143,7 +185,7 @@ protected:
 TEST_P(Extraction, ReportsEveryFileAndChunkAndWritesExactFiles)
 {
     HWND window = GetDesktopWindow();  // any handle: it is only handed on
-    ASSERT_EQ(extractPayloadTable(sixOneOneTable, window, recordProgress), EXTRACT_SUCCESS);
+    ASSERT_EQ(extract(sixOneOneTable, window, recordProgress), EXTRACT_SUCCESS);
     std::vector<Call> expected = {
         {"velmorant.exe", 0},           {"velmorant.exe", 12},          {"velmorant.exe", 25},
         {"velmorant.exe", 37},          {"velmorant.exe", 50},          {"velmorant.exe", 62},
@@ -177,7 +219,7 @@ TEST_P(Extraction, ReportsEveryFileAndChunkAndWritesExactFiles)
 
 TEST_P(Extraction, WithoutProgressRoutineWritesTheSameFiles)
 {
-    ASSERT_EQ(extractPayloadTable(sixOneOneTable, NULL, NULL), EXTRACT_SUCCESS);
+    ASSERT_EQ(extract(sixOneOneTable), EXTRACT_SUCCESS);
     EXPECT_TRUE(calls.empty());
     EXPECT_TRUE(readFile(at("velmorant.exe")) == testData("program.exe"));
     EXPECT_TRUE(readFile(at("qxuninst.exe")) == testData("uninstall.exe"));
@@ -188,7 +230,7 @@ TEST_P(Extraction, DataFolderFilesAreOverwrittenEvenWhenNewer)
 {
     ASSERT_TRUE(writeFile(at("velmorant.exe"), "a newer copy"));
     setModificationTime(at("velmorant.exe"), 1900000000);
-    ASSERT_EQ(extractPayloadTable(sixOneOneTable, NULL, NULL), EXTRACT_SUCCESS);
+    ASSERT_EQ(extract(sixOneOneTable), EXTRACT_SUCCESS);
     EXPECT_TRUE(readFile(at("velmorant.exe")) == testData("program.exe"));
     EXPECT_EQ(fileTimes(at("velmorant.exe")).modification, 1087915477);
 }
@@ -198,7 +240,7 @@ TEST_P(Extraction, LockedLibrariesArePassedOver)
 {
     makeReadOnly(at("plugin.dll"), "old plugin");
     makeReadOnly(at("PLUGIN2.DLL"), "old plugin 2");
-    ASSERT_EQ(extractPayloadTable(lockedTable, NULL, recordProgress), EXTRACT_SUCCESS);
+    ASSERT_EQ(extract(lockedTable, NULL, recordProgress), EXTRACT_SUCCESS);
     // 1 + 6 + 1 + 1 chunks: the passed-over files' chunks count as done.
     std::vector<Call> expected = {
         {"first.dat", 0},  {"first.dat", 11}, {"plugin.dll", 11}, {"PLUGIN2.DLL", 77},
@@ -213,7 +255,7 @@ TEST_P(Extraction, LockedLibrariesArePassedOver)
 TEST_P(Extraction, OtherMixesOfCaseAreNotPassedOver)
 {
     makeReadOnly(at("Mixed.Dll"), "old");
-    EXPECT_EQ(extractPayloadTable(mixedCaseTable, NULL, NULL), EXTRACT_CANNOT_CREATE);
+    EXPECT_EQ(extract(mixedCaseTable), EXTRACT_CANNOT_CREATE);
     // The file written before is taken back; the one that stopped the run is as it was.
     EXPECT_FALSE(fileExists(at("first.dat")));
     EXPECT_FALSE(fileExists(at("after.dat")));
@@ -278,7 +320,7 @@ TEST_P(Extraction, DamagedChunkWritesNothing)
     for (const Damage &damage : damages) {
         SCOPED_TRACE(damage.what);
         DamagedTable damaged(damage.file, damage.chunk, damage.truncate);
-        EXPECT_EQ(extractPayloadTable(damaged.table, NULL, NULL), EXTRACT_CANNOT_WRITE);
+        EXPECT_EQ(extract(damaged.table), EXTRACT_CANNOT_WRITE);
         EXPECT_FALSE(fileExists(at("velmorant.exe")));
         EXPECT_FALSE(fileExists(at("velmorant.exe.manifest")));
         EXPECT_FALSE(fileExists(at("qxuninst.exe")));
@@ -289,7 +331,7 @@ TEST_P(Extraction, DamagedChunkWritesNothing)
 TEST_P(Extraction, EmptyTableNeedsNoDivision)
 {
     PayloadTable empty = {0, NULL, NULL, NULL, NULL, NULL, NULL, 0};
-    EXPECT_EQ(extractPayloadTable(empty, NULL, recordProgress), EXTRACT_SUCCESS);
+    EXPECT_EQ(extract(empty, NULL, recordProgress), EXTRACT_SUCCESS);
     std::vector<Call> expected = {{"", 100}, {"Done", 100}};
     EXPECT_EQ(calls, expected);
 }
@@ -303,7 +345,7 @@ TEST_P(Extraction, DestinationThatWouldNotFitIsRefused)
         const PayloadTable &good = sixOneOneTable;
         PayloadTable table = {1, good.chunkData + 1, good.chunkSizes + 1, names,
                               good.chunkCounts + 1, good.fileTimes + 1, good.fileChecks + 1, 0};
-        EXPECT_EQ(extractPayloadTable(table, NULL, NULL), EXTRACT_CANNOT_CREATE);
+        EXPECT_EQ(extract(table), EXTRACT_CANNOT_CREATE);
     }
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((folder + "\\n*").c_str(), &found);
@@ -321,46 +363,103 @@ TEST_P(Upgrade, EveryFailureKeepsEveryEarlierFile)
         HANDLE held = CreateFileA(at("qxuninst.exe").c_str(), GENERIC_READ,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING, 0, NULL);
         ASSERT_NE(held, INVALID_HANDLE_VALUE);
-        EXPECT_EQ(extractPayloadTable(sixOneOneTable, NULL, NULL), EXTRACT_CANNOT_CREATE);
+        EXPECT_EQ(extract(sixOneOneTable), EXTRACT_CANNOT_CREATE);
         CloseHandle(held);
         expectEarlierFiles();
     }
     {
         SCOPED_TRACE("the last file read-only");
         ASSERT_TRUE(SetFileAttributesA(at("qxuninst.exe").c_str(), FILE_ATTRIBUTE_READONLY));
-        EXPECT_EQ(extractPayloadTable(sixOneOneTable, NULL, NULL), EXTRACT_CANNOT_CREATE);
+        EXPECT_EQ(extract(sixOneOneTable), EXTRACT_CANNOT_CREATE);
         ASSERT_TRUE(SetFileAttributesA(at("qxuninst.exe").c_str(), FILE_ATTRIBUTE_NORMAL));
         expectEarlierFiles();
     }
     {
         SCOPED_TRACE("the last file's chunk damaged");
         DamagedTable damaged(2, 0, false);
-        EXPECT_EQ(extractPayloadTable(damaged.table, NULL, NULL), EXTRACT_CANNOT_WRITE);
+        EXPECT_EQ(extract(damaged.table), EXTRACT_CANNOT_WRITE);
         expectEarlierFiles();
     }
-    ASSERT_EQ(extractPayloadTable(sixOneOneTable, NULL, NULL), EXTRACT_SUCCESS);
+    ASSERT_EQ(extract(sixOneOneTable), EXTRACT_SUCCESS);
     EXPECT_TRUE(readFile(at("velmorant.exe")) == testData("program.exe"));
     EXPECT_TRUE(readFile(at("qxuninst.exe")) == testData("uninstall.exe"));
     EXPECT_EQ(readFile(at("notes.txt")), "earlier notes.txt");
     EXPECT_EQ(leftovers(folder), std::vector<std::string>());
 }
 
-// What a killed run leaves: a cut new copy, an earlier copy moved aside whose final name is
-// missing, and one whose final name has the new copy already. The next run takes them away
-// before it writes; the missing final name gets its earlier copy back, also when that run
-// then fails.
-TEST_P(Upgrade, LeftoversOfAKilledRunAreTakenAwayFirst)
+// What earlier runs left: a killed run's cut new copy, beside a file that this run never
+// reaches (it fails in its first file), and an earlier copy that a completed run moved aside.
+// The next run takes both away before it writes, also when it then fails.
+TEST_P(Upgrade, LeftoversOfEarlierRunsAreTakenAwayFirst)
 {
-    ASSERT_TRUE(writeFile(at("velmorant.exe.vminst-new"), "cut"));
-    ASSERT_TRUE(MoveFileA(at("qxuninst.exe").c_str(), at("qxuninst.exe.vminst-old").c_str()));
+    ASSERT_TRUE(writeFile(at("qxuninst.exe.vminst-new"), "cut"));
     ASSERT_TRUE(writeFile(at("velmorant.exe.manifest.vminst-old"), "older manifest"));
-    DamagedTable damaged(2, 0, true);
-    EXPECT_EQ(extractPayloadTable(damaged.table, NULL, NULL), EXTRACT_CANNOT_WRITE);
+    DamagedTable damaged(0, 2, false);
+    EXPECT_EQ(extract(damaged.table), EXTRACT_CANNOT_WRITE);
     expectEarlierFiles();
+}
+
+// A link planted at a temporary name to a file elsewhere, which another program holds so that
+// the link cannot be taken away, is never written through; nor is a final name that is one of
+// two links to a file replaced. Either stops the run before it replaces anything.
+TEST_P(Upgrade, LinksToFilesElsewhereStopTheRunBeforeAnyReplacement)
+{
+    ASSERT_EQ(_mkdir(at("elsewhere").c_str()), 0);
+    std::string target = at("elsewhere\\precious.dat");
+    ASSERT_TRUE(writeFile(target, "precious"));
+    {
+        SCOPED_TRACE("a link at a temporary name");
+        std::string planted = at("qxuninst.exe.vminst-new");
+        ASSERT_TRUE(CreateHardLinkA(planted.c_str(), target.c_str(), NULL));
+        HANDLE held = CreateFileA(target.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  NULL, OPEN_EXISTING, 0, NULL);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        EXPECT_EQ(extract(sixOneOneTable), EXTRACT_CANNOT_CREATE);
+        CloseHandle(held);
+        EXPECT_EQ(readFile(target), "precious");
+        ASSERT_TRUE(DeleteFileA(planted.c_str()));
+        expectEarlierFiles();
+    }
+    {
+        SCOPED_TRACE("a final name with a second link");
+        std::string link = at("elsewhere\\velmorant.exe");
+        ASSERT_TRUE(CreateHardLinkA(link.c_str(), at("velmorant.exe").c_str(), NULL));
+        EXPECT_EQ(extract(sixOneOneTable), EXTRACT_CANNOT_CREATE);
+        EXPECT_EQ(readFile(link), "earlier velmorant.exe");
+        expectEarlierFiles();
+    }
+}
+
+// Each upgrade while programs hold earlier copies takes the first free aside name, of eight;
+// with all eight taken the run replaces nothing. (A read-only copy stands for a held one:
+// neither can be deleted.)
+TEST_P(Upgrade, TakenAsideNamesMakeWayForTheNextOfEight)
+{
+    std::vector<std::string> taken;
+    for (const char *suffix : {"", "1", "2", "3", "4", "5", "6", "7"})
+        taken.push_back(at("velmorant.exe.vminst-old") + suffix);
+    for (size_t k = 0; k + 1 < taken.size(); ++k)
+        makeReadOnly(taken[k], "held copy");
+    ASSERT_EQ(extract(sixOneOneTable), EXTRACT_SUCCESS);
+    EXPECT_TRUE(readFile(at("velmorant.exe")) == testData("program.exe"));
+    EXPECT_FALSE(fileExists(taken.back()));  // the copy that took it went
+
+    makeReadOnly(taken.back(), "held copy");
+    ASSERT_TRUE(writeFile(at("velmorant.exe"), "earlier velmorant.exe"));
+    EXPECT_EQ(extract(sixOneOneTable), EXTRACT_CANNOT_CREATE);
+    EXPECT_EQ(readFile(at("velmorant.exe")), "earlier velmorant.exe");
+    EXPECT_TRUE(readFile(at("qxuninst.exe")) == testData("uninstall.exe"));
+    std::vector<std::string> expected;
+    for (const std::string &name : taken)
+        expected.push_back(name.substr(folder.size() + 1));
+    std::vector<std::string> left = leftovers(folder);
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, expected);
 }
 
 TEST_P(Extraction, ParentDirectories)
 {
+    const LeadBytes singleByte = {};
     ASSERT_TRUE(writeFile(at("plain"), "a file"));
     struct Case {
         std::string path;
@@ -376,7 +475,7 @@ TEST_P(Extraction, ParentDirectories)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.path);
-        EXPECT_EQ(makeParentDirectories(c.path.c_str()), c.result);
+        EXPECT_EQ(makeParentDirectories(c.path.c_str(), singleByte), c.result);
         for (const std::string &made : c.folders)
             EXPECT_TRUE(folderExists(at(made))) << made;
     }
@@ -421,7 +520,7 @@ TEST_P(SystemDirectory, NewerCopyStaysOlderEqualOrMissingIsWritten)
             ASSERT_TRUE(writeFile(keep, "installed copy"));
             setModificationTime(keep, c.present);
         }
-        ASSERT_EQ(extractPayloadTable(systemTable, NULL, recordProgress), EXTRACT_SUCCESS);
+        ASSERT_EQ(extract(systemTable, NULL, recordProgress), EXTRACT_SUCCESS);
         if (c.written) {
             EXPECT_TRUE(readFile(keep) == testData("small.dat"));
             EXPECT_EQ(fileTimes(keep).modification, stored);
@@ -469,16 +568,15 @@ protected:
 TEST_P(FullDisk, ShortWriteGivesTwoAndLeavesNothing)
 {
     ASSERT_TRUE(writeFile("T:\\keep.dat", "the user's file"));
-    EXPECT_EQ(extractPayloadTable(fullDiskTable, NULL, NULL), EXTRACT_CANNOT_WRITE);
+    EXPECT_EQ(extract(fullDiskTable), EXTRACT_CANNOT_WRITE);
     EXPECT_FALSE(fileExists("T:\\small.dat"));
     EXPECT_FALSE(fileExists("T:\\big.bin"));
     EXPECT_EQ(readFile("T:\\keep.dat"), "the user's file");
     EXPECT_EQ(leftovers("T:"), std::vector<std::string>());
 }
 
-// The runtime holds a small file's bytes until it is closed: on a disk already full every
-// write succeeds and only the close fails, which must fail the run.
-TEST_P(FullDisk, DiskFullAtTheCloseGivesTwo)
+// A disk already full when a small file is written: the run fails there.
+TEST_P(FullDisk, DiskFullBeforeASmallFileGivesTwo)
 {
     ASSERT_TRUE(writeFile("T:\\first.dat", "earlier"));
     FILE *filler = fopen("T:\\filler", "wb");
@@ -487,7 +585,7 @@ TEST_P(FullDisk, DiskFullAtTheCloseGivesTwo)
     while (fwrite(block.data(), 1, block.size(), filler) == block.size()) {
     }
     fclose(filler);
-    EXPECT_EQ(extractPayloadTable(mixedCaseTable, NULL, NULL), EXTRACT_CANNOT_WRITE);
+    EXPECT_EQ(extract(mixedCaseTable), EXTRACT_CANNOT_WRITE);
     EXPECT_EQ(readFile("T:\\first.dat"), "earlier");
     EXPECT_FALSE(fileExists("T:\\Mixed.Dll"));
     EXPECT_EQ(leftovers("T:"), std::vector<std::string>());
@@ -505,7 +603,7 @@ TEST_P(Extraction, WorkersGiveTheReportsAndFilesOfOneThread)
         SCOPED_TRACE(path);
         setInflateWorkers(path == 0 ? 0 : GetParam());
         calls.clear();
-        ASSERT_EQ(extractPayloadTable(fullDiskTable, NULL, recordProgress), EXTRACT_SUCCESS);
+        ASSERT_EQ(extract(fullDiskTable, NULL, recordProgress), EXTRACT_SUCCESS);
         reports[path] = calls;
         EXPECT_TRUE(readFile(at("big.bin")) == testData("big.bin"));
         EXPECT_TRUE(readFile(at("keep.dat")) == testData("small.dat"));

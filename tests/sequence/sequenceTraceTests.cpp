@@ -147,10 +147,13 @@ const SetupCalls tracedCalls = {
         log("pause:" + std::to_string(milliseconds) +
             (animation->window == setupRun.backgroundWindow ? "" : " (elsewhere)"));
     },
-    .extract = [](const PayloadTable &table, HWND window, ProgressRoutine progress) -> int {
+    .extract = [](const PayloadTable &table, HWND window, ProgressRoutine progress,
+                  char *unrestored, size_t unrestoredSize) -> int {
         log("extract into " + windowName(window) +
             (progress == showProgress ? " with showProgress" : " with another routine") +
             (&table == &payloadTable ? "" : " (another table)"));
+        if (script.extractResult == EXTRACT_NOT_RESTORED)
+            snprintf(unrestored, unrestoredSize, "%s", "C:\\velmorant-tests\\trace\\held.exe");
         return script.extractResult;
     },
     .progress = showProgress,
@@ -363,11 +366,13 @@ TEST_F(Trace, NetworkFolderIsMeasuredOnItsShare)
     EXPECT_EQ(got[7], "closeRunningCopies of Velmorant");
 }
 
-// The extraction has already put back what it changed: the run only says why it ends.
+// The extraction has already put back what it changed: the run only says why it ends, and
+// names the file that it could not put back.
 TEST_F(Trace, FailedExtractionShowsItsMessage)
 {
-    const char *texts[] = {failedCreateText, failedWriteText, outOfMemoryText};
-    for (int result = 1; result <= 3; ++result) {
+    std::string texts[] = {failedCreateText, failedWriteText, outOfMemoryText, "",
+                           notRestoredText("C:\\velmorant-tests\\trace\\held.exe")};
+    for (int result : {1, 2, 3, 5}) {
         SCOPED_TRACE(result);
         SetUp();
         script.nt = false;

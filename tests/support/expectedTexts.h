@@ -3,6 +3,8 @@
 #ifndef VELMORANT_TEST_EXPECTED_TEXTS_H
 #define VELMORANT_TEST_EXPECTED_TEXTS_H
 
+#include <string>
+
 inline constexpr char notInstalledText[] =
     "The application will not be installed at this time. If you decide to install the "
     "application later, just launch this program again to complete the installation process.";
@@ -79,5 +81,12 @@ inline constexpr char openToOthersText[] =
     "Other users of this computer can change the files in that folder. A program installed "
     "there could be replaced by one of theirs, which would then run with administrator rights "
     "when an administrator starts it.\r\n\r\nDo you want to install there anyway?";
+// The failure after which an earlier file is not back, for the file at path.
+inline std::string notRestoredText(const std::string &path)
+{
+    return "The earlier version of this file could not be put back:\r\n\r\n" + path +
+           "\r\n\r\nAnother program may be using it. Close other programs and run the setup "
+           "program again: it will first try again to put the earlier version back.";
+}
 
 #endif
