@@ -9,6 +9,7 @@
 #include "system/desktopStart.h"
 #include "system/serviceRemoval.h"
 #include "system/shortcuts.h"
+#include "system/uninstallerLeftovers.h"
 #include "ui/setupDialogs.h"
 
 namespace {
@@ -36,6 +37,7 @@ intptr_t runAndWait(const char *path, const char *argument0, const char *argumen
 extern const SetupCalls setupCalls = {
     .holdRunLock = holdSetupRunLock,
     .payloadIntact = payloadTableIntact,
+    .removeEarlierUninstallerHelpers = removeEarlierUninstallerHelpers,
     .messageBox = MessageBoxA,
     .runAgreement = runAgreement,
     .createProgressDialog = createProgressDialog,

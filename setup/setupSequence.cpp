@@ -320,6 +320,7 @@ int runSetup(SetupRun *run, HINSTANCE instance, const InstallerSettings &setting
         showMessage(*run, MESSAGE_DAMAGED);
         return 0;
     }
+    calls.removeEarlierUninstallerHelpers();
     formatText(run->paintedTitle, sizeof run->paintedTitle, BACKGROUND_TITLE_FORMAT,
                settings.productName);
     run->picture.font = createTitleFont();

@@ -22,6 +22,9 @@
 struct SetupCalls {
     int (*holdRunLock)(const char *productName, int nt);
     int (*payloadIntact)(const PayloadTable &table);
+    // Takes away the copies that earlier uninstalls left in the temporary folder, where
+    // nothing holds them any more.
+    void (*removeEarlierUninstallerHelpers)(void);
     int(WINAPI *messageBox)(HWND owner, LPCSTR text, LPCSTR title, UINT style);
     // The modal agreement: 1 accepted, 0 refused, -1 not shown.
     INT_PTR (*runAgreement)(HINSTANCE instance, HWND owner);

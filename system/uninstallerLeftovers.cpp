@@ -38,3 +38,11 @@ void removeUninstallerLeftovers(const char *temporaryFolder)
     } while (FindNextFileA(search, &found));
     FindClose(search);
 }
+
+void removeEarlierUninstallerHelpers(void)
+{
+    char temporaryFolder[MAX_PATH];
+    DWORD length = GetTempPathA(sizeof temporaryFolder, temporaryFolder);
+    if (length > 0 && length < sizeof temporaryFolder)
+        removeUninstallerLeftovers(temporaryFolder);
+}

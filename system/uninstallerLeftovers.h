@@ -7,5 +7,7 @@
 // <number>") that is no link, the file qxuninst.exe in it, and then the folder when that left
 // it empty. Anything else there stays; a copy still running stays until the restart.
 void removeUninstallerLeftovers(const char *temporaryFolder);
+// The same in this user's temporary folder, where the uninstaller makes them.
+void removeEarlierUninstallerHelpers(void);
 
 #endif

@@ -72,15 +72,6 @@ int removeSelf(void)
     return 0;
 }
 
-// The copies and folders that earlier uninstalls left in the temporary folder.
-void removeEarlierHelpers(void)
-{
-    char temporaryFolder[MAX_PATH];
-    DWORD length = GetTempPathA(sizeof temporaryFolder, temporaryFolder);
-    if (length > 0 && length < sizeof temporaryFolder)
-        removeUninstallerLeftovers(temporaryFolder);
-}
-
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR arguments, int)
@@ -95,7 +86,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR arguments, int)
     if (systemLength > 0 && systemLength < sizeof systemFolder)
         SetCurrentDirectoryA(systemFolder);
     if (arguments != NULL && isFinishRequest(arguments))
-        return finishSelfRemoval(arguments);
+        return finishSelfRemoval(arguments, installerSettings.productName);
     // The setup program and the uninstaller never work on the installation at once.
     if (!holdSetupRunLock(installerSettings.productName, isNtPlatform())) {
         if (!buildAlreadyRunningText(messageText, sizeof messageText, installerSettings.productName))
@@ -125,7 +116,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR arguments, int)
         copyText(messageText, sizeof messageText, "Remove the program from your computer?");
     if (MessageBoxA(NULL, messageText, messageTitle, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return UNINSTALL_DECLINED;
-    removeEarlierHelpers();
+    removeEarlierUninstallerHelpers();
 
     // Only the installation's own programs are asked to close, never a window that merely
     // carries the product's name.

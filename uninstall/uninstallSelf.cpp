@@ -20,6 +20,7 @@
 #include "platform/platformInfo.h"
 #include "platform/privateFolder.h"
 #include "platform/restartRemoval.h"
+#include "system/setupRunLock.h"
 #include "uninstallSteps.h"
 #include "core/uninstallTexts.h"
 
@@ -201,7 +202,7 @@ int handOverSelfRemoval(char *copyPath, size_t size)
     return copyText(copyPath, size, copy);
 }
 
-int finishSelfRemoval(const char *arguments)
+int finishSelfRemoval(const char *arguments, const char *productName)
 {
     uint32_t processId = 0;
     char uninstaller[TEXT_BUFFER_SIZE];
@@ -225,6 +226,10 @@ int finishSelfRemoval(const char *arguments)
         WaitForSingleObject(original, INFINITE);
         CloseHandle(original);
     }
+    // The original's lock ended with it. A setup run that took it since may be putting a new
+    // uninstaller at this name: that one is not ours to delete.
+    if (!holdSetupRunLock(productName, isNtPlatform()))
+        return 1;
 
     // Each attempt holds and judges the data folder anew: it may have been replaced by a link
     // since the original looked.

@@ -20,7 +20,9 @@ int holdOwnFile(const char *path);
 int handOverSelfRemoval(char *copyPath, size_t size);
 // The copy's part, started with the arguments that handOverSelfRemoval gives it; the exit
 // code. 0 when the uninstaller's file is gone.
-int finishSelfRemoval(const char *arguments);
+// Takes the run lock once the original has ended, and leaves the file alone when a setup run
+// holds it by then.
+int finishSelfRemoval(const char *arguments, const char *productName);
 // 1 when the arguments ask for the copy's part.
 int isFinishRequest(const char *arguments);
 // The two numbers that name the helper's folder and event, drawn anew for each run

@@ -77,6 +77,7 @@ const SetupCalls tracedCalls = {
         log(std::string("check payload") + (&table == &payloadTable ? "" : " (another table)"));
         return script.payloadIntact ? 1 : 0;
     },
+    .removeEarlierUninstallerHelpers = []() {},
     .messageBox = [](HWND owner, LPCSTR text, LPCSTR title, UINT style) WINAPI -> int {
         log("box:" + std::string(title) + (owner == setupRun.backgroundWindow ? "" : " (not owned)") +
             " style " + std::to_string(style));
