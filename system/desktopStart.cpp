@@ -17,23 +17,6 @@
 
 namespace {
 
-// The ids of the objects on the way, written here: libuuid keeps each beside thousands of
-// others, which would all come into the program with it.
-const GUID shellWindowsClass = {
-    0x9ba05972, 0xf6a8, 0x11cf, {0xa4, 0x42, 0x00, 0xa0, 0xc9, 0x0a, 0x8f, 0x39}};
-const GUID shellWindowsId = {
-    0x85cb6900, 0x4d95, 0x11cf, {0x96, 0x0c, 0x00, 0x80, 0xc7, 0xf4, 0xee, 0x85}};
-const GUID serviceProviderId = {
-    0x6d5140c1, 0x7436, 0x11ce, {0x80, 0x34, 0x00, 0xaa, 0x00, 0x60, 0x09, 0xfa}};
-const GUID shellBrowserId = {
-    0x000214e2, 0x0000, 0x0000, {0xc0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-const GUID dispatchId = {
-    0x00020400, 0x0000, 0x0000, {0xc0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-const GUID folderViewDualId = {
-    0xe7a1af80, 0x4d96, 0x11cf, {0x96, 0x0f, 0x00, 0xc0, 0x4f, 0xd7, 0xd0, 0x62}};
-const GUID shellDispatch2Id = {
-    0xa4c6892c, 0x3ba9, 0x11d2, {0x9d, 0xea, 0x00, 0xc0, 0x4f, 0xb1, 0x61, 0x62}};
-
 // The service that answers with the top-level browser of a shell window.
 const GUID topLevelBrowserService = {
     0x4c96be40, 0x915c, 0x11cf, {0x99, 0xd3, 0x00, 0xaa, 0x00, 0x4a, 0xe8, 0x37}};
@@ -95,20 +78,20 @@ IShellDispatch2 *desktopShell(void)
     location.lVal = CSIDL_DESKTOP;
     LONG window = 0;
     // Each step only when the one before gave its interface.
-    if (CoCreateInstance(shellWindowsClass, NULL, CLSCTX_ALL, shellWindowsId,
+    if (CoCreateInstance(CLSID_ShellWindows, NULL, CLSCTX_ALL, IID_IShellWindows,
                          reinterpret_cast<void **>(&windows)) == S_OK &&
         windows->FindWindowSW(&location, &root, SWC_DESKTOP, &window, SWFO_NEEDDISPATCH,
                               &desktop) == S_OK && desktop != NULL &&
-        desktop->QueryInterface(serviceProviderId, reinterpret_cast<void **>(&provider)) == S_OK &&
-        provider->QueryService(topLevelBrowserService, shellBrowserId,
+        desktop->QueryInterface(IID_IServiceProvider, reinterpret_cast<void **>(&provider)) == S_OK &&
+        provider->QueryService(topLevelBrowserService, IID_IShellBrowser,
                                reinterpret_cast<void **>(&browser)) == S_OK &&
         browser->QueryActiveShellView(&view) == S_OK && view != NULL &&
-        view->GetItemObject(SVGIO_BACKGROUND, dispatchId,
+        view->GetItemObject(SVGIO_BACKGROUND, IID_IDispatch,
                             reinterpret_cast<void **>(&background)) == S_OK &&
-        background->QueryInterface(folderViewDualId,
+        background->QueryInterface(IID_IShellFolderViewDual,
                                    reinterpret_cast<void **>(&folderView)) == S_OK &&
         folderView->get_Application(&application) == S_OK && application != NULL)
-        application->QueryInterface(shellDispatch2Id, reinterpret_cast<void **>(&shell));
+        application->QueryInterface(IID_IShellDispatch2, reinterpret_cast<void **>(&shell));
     IUnknown *held[] = {application, folderView, background, view, browser, provider, desktop, windows};
     for (IUnknown *one : held)
         if (one != NULL)

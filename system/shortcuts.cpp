@@ -12,15 +12,6 @@
 
 namespace {
 
-// The link object's ids, written here: libuuid keeps each beside thousands of others, which
-// would all come into the program with it.
-const GUID shellLinkClass = {
-    0x00021401, 0x0000, 0x0000, {0xc0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-const GUID shellLinkAnsiId = {
-    0x000214ee, 0x0000, 0x0000, {0xc0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-const GUID persistFileId = {
-    0x0000010b, 0x0000, 0x0000, {0xc0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-
 // Creates the group folder when nothing of that name exists yet: 0, or the platform's reason
 // when it cannot be made.
 uint32_t ensureGroupFolder(const char *groupFolder)
@@ -88,8 +79,8 @@ HRESULT writeShellLink(const char *target, const char *linkPath, const char *des
     CoInitialize(NULL);
 
     IShellLinkA *link = NULL;
-    HRESULT result = CoCreateInstance(shellLinkClass, NULL, CLSCTX_INPROC_SERVER,
-                                      shellLinkAnsiId, reinterpret_cast<void **>(&link));
+    HRESULT result = CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER,
+                                      IID_IShellLinkA, reinterpret_cast<void **>(&link));
     if (result < 0) {
         CoUninitialize();
         return result;
@@ -101,7 +92,7 @@ HRESULT writeShellLink(const char *target, const char *linkPath, const char *des
         link->SetArguments(arguments);
 
     IPersistFile *file = NULL;
-    result = link->QueryInterface(persistFileId, reinterpret_cast<void **>(&file));
+    result = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(&file));
     if (result < 0) {
         link->Release();
         CoUninitialize();

@@ -5,14 +5,14 @@
 #   GUEST_DIR   initrd.gz and kernel (make-initrd.sh, run by the build); also the guest's
 #               exchange folder, /exchange in the guest: the script's output is in guest.log,
 #               the guest's console in console.log; cache/ is kept between runs
-#   GUEST_TIMEOUT  the time bound in seconds (default 1500); the run fails when it is reached
+#   GUEST_TIMEOUT  the time bound in seconds (default 2700); the run fails when it is reached
 #   GUEST_CACHE    where the machine keeps the guest's cache/ for other build trees (default
 #                  /tmp/velmorant-guest-cache): a fresh clone starts from the prefixes made here
 # The host's / is shared read-only; the guest writes to a tmpfs overlay that ends with it.
 set -u
 dir=$(cd "$1" && pwd) script=$(realpath "$2")
 shift 2
-timeout=${GUEST_TIMEOUT:-1500}
+timeout=${GUEST_TIMEOUT:-2700}
 kernel=$(cat "$dir/kernel" 2>/dev/null)
 if [ ! -f "$dir/initrd.gz" ] || [ ! -f "$kernel" ]; then
   echo "guest: no initramfs or kernel in $dir (run tools/deps.sh, then build)" >&2
