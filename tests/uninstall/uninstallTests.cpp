@@ -692,3 +692,19 @@ TEST(Uninstall, HandOverRefusesAnEventMadeBeforeIt)
     EXPECT_TRUE(fileExists(uninstaller));
     EXPECT_FALSE(folderExists(temporaryFolder() + "qxu7-1"));
 }
+
+// A setup run that starts while the uninstaller ends may be putting a new uninstaller in the
+// folder: the helper, finding the lock taken once the original has ended, leaves the file.
+TEST(Uninstall, HelperLeavesTheUninstallerWhenASetupRunHoldsTheLock)
+{
+    install("setup.exe");
+    HANDLE lock = NULL;
+    Uninstall seen = runUninstaller(IDYES, "Uninstall Complete", [&lock]() {
+        lock = CreateMutexA(NULL, FALSE, "Global\\Velmorant setup or uninstall");
+    });
+    ASSERT_NE(lock, (HANDLE)NULL);
+    EXPECT_EQ(seen.exitCode, 0);
+    Sleep(3000);  // the helper acts as soon as the uninstaller has ended
+    EXPECT_TRUE(fileExists(std::string(defaultFolder) + "\\qxuninst.exe"));
+    CloseHandle(lock);
+}
