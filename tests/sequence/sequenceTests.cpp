@@ -57,10 +57,10 @@ std::vector<std::string> recordedStarts(size_t atLeast = 0, int timeoutMs = 1000
 }
 
 // Which program started each recorder: "<name>|<parent's file name>", in the order of the
-// starts (each recorder writes it after its line of calls.log).
-std::vector<std::string> recordedParents()
+// starts (each recorder writes it after its line of calls.log, so the lines are waited for).
+std::vector<std::string> recordedParents(size_t count)
 {
-    return recordedStarts(0, 0, "C:\\velmorant-tests\\parents.log");
+    return recordedStarts(count, 10000, "C:\\velmorant-tests\\parents.log");
 }
 
 // Gives Everyone the right to change a folder, as a folder made below C:\ gives every
@@ -292,7 +292,7 @@ TEST(AllSteps, NtFamilyRunsTheServiceSteps)
     EXPECT_EQ(recordedStarts(3), expected);
     // The product was started by the desktop's shell, as the signed-in user: not by the
     // elevated setup program, which started the companion and the service program.
-    EXPECT_EQ(recordedParents(), std::vector<std::string>({"nqlopsv.exe|setupAllSteps.exe",
+    EXPECT_EQ(recordedParents(3), std::vector<std::string>({"nqlopsv.exe|setupAllSteps.exe",
                                                            "velmorantsvc.exe|setupAllSteps.exe",
                                                            "velmorant.exe|explorer.exe"}));
     EXPECT_EQ(iniText("velmorant.ini", "Options", "dataDir"), folder);
@@ -338,7 +338,7 @@ TEST(AllSteps, Windows98MakesTheStartupEntryWithoutAsking)
     std::vector<std::string> starts = recordedStarts(3);
     std::sort(starts.begin(), starts.end(), std::greater<std::string>());  // WinExec does not wait
     EXPECT_EQ(starts, expected);
-    std::vector<std::string> parents = recordedParents();
+    std::vector<std::string> parents = recordedParents(3);
     std::sort(parents.begin(), parents.end());
     EXPECT_EQ(parents, std::vector<std::string>({"nqlopsv.exe|setupAllSteps.exe",
                                                  "velmorant.exe|setupAllSteps.exe",
