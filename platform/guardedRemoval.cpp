@@ -99,22 +99,29 @@ int holdFolder(const char *path, HANDLE *held, RemovalOutcome *outcome)
     return verdict;
 }
 
+// Judges the entry at path by what its name shows: 1 when it may go, else 0 with the outcome
+// set (and a link named in it). What is no file to delete is left without being opened.
+int mayGoByName(const char *path, int folderExpected, RemovalOutcome *outcome)
+{
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        failed(outcome, GetLastError());
+        return 0;
+    }
+    int verdict = judgeRemoval(attributes, folderExpected);
+    if (verdict == REMOVAL_GO)
+        return 1;
+    setOutcome(outcome, verdict, 0);
+    if (verdict == REMOVAL_LINK)
+        copyText(outcome->link, sizeof outcome->link, path);
+    return 0;
+}
+
 // Deletes the entry at path through a handle to the entry itself, judged first.
 void deleteEntry(const char *path, int folderExpected, RemovalOutcome *outcome)
 {
-    DWORD byPath = GetFileAttributesA(path);
-    if (byPath == INVALID_FILE_ATTRIBUTES) {
-        failed(outcome, GetLastError());
+    if (!mayGoByName(path, folderExpected, outcome))
         return;
-    }
-    // What is no file to delete is left without being opened for deletion.
-    int verdict = judgeRemoval(byPath, folderExpected);
-    if (verdict != REMOVAL_GO) {
-        setOutcome(outcome, verdict, 0);
-        if (verdict == REMOVAL_LINK)
-            copyText(outcome->link, sizeof outcome->link, path);
-        return;
-    }
     HANDLE entry = CreateFileA(path, DELETE | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
                                OPEN_EXISTING,
@@ -201,16 +208,8 @@ void removeHeld(const char *folder, const char *path, int folderExpected, const 
 // The 9x family: by name, as the platform offers it.
 void removePlain(const char *path, int folderExpected, RemovalOutcome *outcome)
 {
-    DWORD attributes = GetFileAttributesA(path);
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
-        failed(outcome, GetLastError());
+    if (!mayGoByName(path, folderExpected, outcome))
         return;
-    }
-    int verdict = judgeRemoval(attributes, folderExpected);
-    if (verdict != REMOVAL_GO) {
-        setOutcome(outcome, verdict, 0);
-        return;
-    }
     if (folderExpected ? RemoveDirectoryA(path) : DeleteFileA(path))
         setOutcome(outcome, REMOVAL_DONE, 0);
     else if (folderExpected)
