@@ -54,3 +54,9 @@ size_t nextParentFolder(const char *path, size_t *position, const LeadBytes &lea
     }
     return 0;
 }
+
+uint64_t windowsFileTime(int32_t unixTime)
+{
+    const int64_t secondsFrom1601To1970 = 11644473600;
+    return (uint64_t)(unixTime + secondsFrom1601To1970) * 10000000u;
+}

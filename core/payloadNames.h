@@ -16,6 +16,9 @@ int pathNamesDll(const char *path);
 // done * 100 / total, truncated, for any counts with done from 0 to total (below: 0, above: 100);
 // 100 for an empty table (no chunks to count).
 int32_t percentDone(int32_t done, int32_t total);
+// A stored time (seconds since 1970, UTC) as Windows counts file times: 100-nanosecond ticks
+// since 1601.
+uint64_t windowsFileTime(int32_t unixTime);
 // <system directory>[\]<name without its prefix>, the separator added unless the directory's
 // last character is one. 0 when the directory is empty (unknown) or the path would not fit.
 int buildSystemDestination(char *path, size_t size, const char *systemDirectory,

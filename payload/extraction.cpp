@@ -11,7 +11,6 @@
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
-#include <sys/utime.h>
 
 #include "core/boundedText.h"
 #include "core/installerSettings.h"
@@ -187,14 +186,13 @@ int writeNewCopy(const Extraction &run, int32_t i, const SideNames &names, Infla
         if (written)
             report(progress, window, table.fileNames[i], percentDone(++done, total));
     }
+    // The stored times given through the open handle: by name it would be opened once more.
+    uint64_t ticks = windowsFileTime(table.fileTimes[i]);
+    FILETIME time = {(DWORD)ticks, (DWORD)(ticks >> 32)};
+    if (written)
+        SetFileTime(file, NULL, &time, &time);
     if (!CloseHandle(file) || !written)
         return EXTRACT_CANNOT_WRITE;
-    // The plain call, which every msvcrt.dll has; on i686 its time_t has 32 bits, as the
-    // stored times have.
-    struct _utimbuf times;
-    times.actime = table.fileTimes[i];
-    times.modtime = table.fileTimes[i];
-    _utime(names.fresh, &times);
     return EXTRACT_SUCCESS;
 }
 
