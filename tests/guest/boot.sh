@@ -49,9 +49,10 @@ for path in "$script" "$@"; do
 done | sed -n 's|^\(/tmp/[^/]*\).*|\1|p' | sort -u >"$dir/host-tmp"
 
 # guest CONSOLE-LOG ARGS...: the QEMU command line of a guest with the host's root and the
-# exchange folder, its console written to CONSOLE-LOG; in the array "guest".
+# exchange folder, its console written to CONSOLE-LOG; in the array "guest". Its /tmp, a tmpfs
+# of half its memory, holds two new Wine prefixes at once (2 GB).
 guest_command() {
-  guest=(qemu-system-x86_64 -m 3072 -smp 2 -nodefaults -display none -no-reboot
+  guest=(qemu-system-x86_64 -m 6144 -smp 2 -nodefaults -display none -no-reboot
     -serial "file:$1" -kernel "$kernel" -initrd "$dir/initrd.gz"
     -fsdev local,id=hostroot,path=/,security_model=none,readonly=on,multidevs=remap
     -device virtio-9p-pci,fsdev=hostroot,mount_tag=hostroot

@@ -150,35 +150,59 @@ running_program() {
   grep -l "$folder/velmorant.exe" /proc/[0-9]*/maps 2>/dev/null | head -n 1 | cut -d/ -f3
 }
 
-# use_prefix ARCH: a fresh prefix of that architecture (win32, win64) in $WINEPREFIX, with its
-# server. A new prefix takes minutes under emulation: the build tree keeps one per
-# architecture, untouched by any run, for this Wine and this prepare_prefix; each run unpacks a
-# fresh copy of it.
-use_prefix() {
-  local arch=$1 cache=/exchange/cache/$1 key
-  stop_server "$HARNESS_DIR/pids/server"
-  export WINEARCH=$arch WINEPREFIX=$HARNESS_DIR/prefix
-  rm -rf "$WINEPREFIX"
-  if [ "$arch" = win32 ]; then
+# wine_for ARCH: the Wine loader and server of a prefix of that architecture (win32, win64).
+wine_for() {
+  if [ "$1" = win32 ]; then
     WINE=/usr/lib/wine/wine WINESERVER=/usr/lib/wine/wineserver32
   else
     WINE=/usr/lib/wine/wine64 WINESERVER=/usr/lib/wine/wineserver64
   fi
-  key="$arch $(dpkg-query -W -f='${Version} ' wine32:i386 wine64) $(declare -f prepare_prefix | sha256sum | cut -c1-16)"
-  if [ "$(cat "$cache/prefix.key" 2>/dev/null)" = "$key" ]; then
+}
+prefix_key() {
+  echo "$1 $(dpkg-query -W -f='${Version} ' wine32:i386 wine64) $(declare -f prepare_prefix | sha256sum | cut -c1-16)"
+}
+# make_prefixes ARCH...: a new prefix of each architecture that the build tree does not keep
+# for this Wine and this prepare_prefix, each packed into the build tree for the next runs and
+# left in $HARNESS_DIR/new-ARCH for this one. A new prefix takes minutes under emulation, most
+# of them in one process at a time: the prefixes are made side by side, one per processor.
+make_prefixes() {
+  local arch cache makers=()
+  for arch in "$@"; do
+    cache=/exchange/cache/$arch
+    [ "$(cat "$cache/prefix.key" 2>/dev/null)" = "$(prefix_key "$arch")" ] && continue
+    (
+      family=$arch
+      export WINEARCH=$arch WINEPREFIX=$HARNESS_DIR/new-$arch/prefix
+      wine_for "$arch"
+      rm -rf "$cache" "$HARNESS_DIR/new-$arch" && mkdir -p "$cache" "$HARNESS_DIR/new-$arch"
+      step "a new $arch prefix"
+      prepare_prefix
+      step "packing the $arch prefix for the next runs"
+      tar -C "$HARNESS_DIR/new-$arch" -I 'zstd -1 -T0' -cf "$cache/prefix.tar.zst.tmp" prefix &&
+        mv "$cache/prefix.tar.zst.tmp" "$cache/prefix.tar.zst" && prefix_key "$arch" >"$cache/prefix.key"
+      step "the $arch prefix made"
+    ) &
+    makers+=($!)
+  done
+  # Only these: Xvfb runs in the background too.
+  [ "${#makers[@]}" = 0 ] || wait "${makers[@]}"
+}
+
+# use_prefix ARCH: a fresh prefix of that architecture in $WINEPREFIX, with its server: the one
+# make_prefixes made in this run, or a copy of the one the build tree keeps, untouched by any run.
+use_prefix() {
+  local arch=$1 cache=/exchange/cache/$1
+  stop_server "$HARNESS_DIR/pids/server"
+  export WINEARCH=$arch WINEPREFIX=$HARNESS_DIR/prefix
+  wine_for "$arch"
+  rm -rf "$WINEPREFIX"
+  if [ -d "$HARNESS_DIR/new-$arch/prefix" ]; then
+    mv "$HARNESS_DIR/new-$arch/prefix" "$WINEPREFIX"
+  elif [ "$(cat "$cache/prefix.key" 2>/dev/null)" = "$(prefix_key "$arch")" ]; then
     step "the $arch prefix kept in the build tree, unpacked"
-    tar -C "$HARNESS_DIR" --zstd -xf "$cache/prefix.tar.zst" || rm -rf "$WINEPREFIX"
+    tar -C "$HARNESS_DIR" --zstd -xf "$cache/prefix.tar.zst"
   fi
-  if [ ! -d "$WINEPREFIX" ]; then
-    step "a new $arch prefix"
-    rm -rf "$cache"
-    prepare_prefix
-    step "packing the $arch prefix for the next runs"
-    mkdir -p "$cache"
-    tar -C "$HARNESS_DIR" -I 'zstd -1 -T0' -cf "$cache/prefix.tar.zst.tmp" prefix &&
-      mv "$cache/prefix.tar.zst.tmp" "$cache/prefix.tar.zst" && echo "$key" >"$cache/prefix.key"
-  fi
-  start_server "$HARNESS_DIR/pids/server"
+  [ -d "$WINEPREFIX" ] && start_server "$HARNESS_DIR/pids/server"
 }
 
 # run_family NAME VERSION: install, upgrade over the running program, uninstall, with Wine
@@ -256,7 +280,10 @@ run_family() {
 
 start_display "$HARNESS_DIR/pids/xvfb" || exit 1
 
-if [[ " $chosen " == *" "@(win98|nt4|xp|win10)" "* ]]; then
+win32Families=0
+[[ " $chosen " == *" "@(win98|nt4|xp|win10)" "* ]] && win32Families=1
+make_prefixes $([ "$win32Families" = 1 ] && echo win32) $([[ " $chosen " == *" wow64 "* ]] && echo win64)
+if [ "$win32Families" = 1 ]; then
   family=win32
   use_prefix win32 || exit 1
   check "a win32 prefix" test -f "$WINEPREFIX/drive_c/windows/system32/kernel32.dll" \
