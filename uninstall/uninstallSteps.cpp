@@ -1,5 +1,6 @@
 // The uninstaller's removals. Only names that the setup program made are ever deleted: the
-// payload's stored names in the data folder, the shortcuts' names, the product's registry key.
+// payload's stored names in the data folder and the names it gives their copies while it
+// replaces them, the shortcuts' names, the product's registry key.
 // Others may be able to change the data folder while this elevated program works in it: every
 // deletion there goes through the entry itself, never through a link.
 #include "uninstallSteps.h"
@@ -9,6 +10,7 @@
 #include <string.h>
 
 #include "core/boundedText.h"
+#include "core/replaceJournal.h"
 #include "core/setupDecisions.h"
 #include "core/shortcutPaths.h"
 #include "core/uninstallTexts.h"
@@ -89,6 +91,22 @@ int removeInstalledEntry(const char *path, int folderExpected)
     return 1;
 }
 
+// What a setup run left beside an installed file: the new copy of a run stopped before it
+// was placed, and earlier copies moved aside, which a run stopped while replacing files had
+// yet to put back or a running program still held. 0 as removeInstalledEntry.
+int removeReplaceLeftovers(const char *path)
+{
+    char side[TEXT_BUFFER_SIZE];
+    for (int32_t aside = -1; aside < ASIDE_NAME_COUNT; ++aside) {
+        int named = aside < 0 ? formatText(side, sizeof side, "%s%s", path, NEW_COPY_SUFFIX)
+                              : buildAsideName(side, sizeof side, path, aside);
+        if (named && GetFileAttributesA(side) != INVALID_FILE_ATTRIBUTES &&
+            !removeInstalledEntry(side, 0))
+            return 0;
+    }
+    return 1;
+}
+
 int readText(HKEY root, const char *keyPath, const char *value, char *text, DWORD size)
 {
     HKEY key;
@@ -154,7 +172,12 @@ int removeInstalledFiles(const PayloadNameList &names)
             continue;  // removed by the helper once this process has ended
         if (!removeInstalledEntry(path, 0))
             return 0;
+        if (!removeReplaceLeftovers(path))
+            return 0;
     }
+    if (buildInstalledFilePath(path, sizeof path, uninstallFolder, JOURNAL_FILE_NAME, lead) &&
+        GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES && !removeInstalledEntry(path, 0))
+        return 0;
     // Folders that the names made, deepest first, while they are empty.
     for (int32_t i = 0; i < names.fileCount; ++i) {
         const char *name = names.fileNames[i];

@@ -349,7 +349,8 @@ TEST(Uninstall, UserFilesAndTheIniValueStay)
 }
 
 // Install and uninstall leave drive C: and the uninstall key as they were, apart from the INI
-// value and the uninstaller's copy that waits for the next restart.
+// value and the uninstaller's copy that waits for the next restart; also what a setup run
+// stopped while it replaced files leaves beside them.
 TEST(Uninstall, RoundTripLeavesThePrefixAsBefore)
 {
     std::map<std::string, long long> before, after;
@@ -359,6 +360,9 @@ TEST(Uninstall, RoundTripLeavesThePrefixAsBefore)
 
     install("setup.exe");
     ASSERT_TRUE(fileExists(std::string(defaultFolder) + "\\qxuninst.exe"));
+    for (const char *side : {"velmorant.vminst-journal", "velmorant.exe.vminst-new",
+                             "velmorant.exe.manifest.vminst-old1"})
+        ASSERT_TRUE(writeFile(std::string(defaultFolder) + "\\" + side, "a stopped run's"));
     Uninstall seen = runUninstaller(IDYES);
     EXPECT_EQ(seen.exitCode, 0);
     EXPECT_EQ(seen.final.text, removedText);
