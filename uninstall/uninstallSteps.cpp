@@ -163,6 +163,11 @@ int removeInstalledFiles(const PayloadNameList &names)
 {
     const LeadBytes &lead = ansiLeadBytes();
     char path[TEXT_BUFFER_SIZE];
+    // A stopped setup run's journal goes first: one left without the files it names would stop
+    // every later run in this folder.
+    if (buildInstalledFilePath(path, sizeof path, uninstallFolder, JOURNAL_FILE_NAME, lead) &&
+        GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES && !removeInstalledEntry(path, 0))
+        return 0;
     for (int32_t i = 0; i < names.fileCount; ++i) {
         const char *name = names.fileNames[i];
         if (!isRemovableStoredName(name, lead) ||
@@ -175,9 +180,6 @@ int removeInstalledFiles(const PayloadNameList &names)
         if (!removeReplaceLeftovers(path))
             return 0;
     }
-    if (buildInstalledFilePath(path, sizeof path, uninstallFolder, JOURNAL_FILE_NAME, lead) &&
-        GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES && !removeInstalledEntry(path, 0))
-        return 0;
     // Folders that the names made, deepest first, while they are empty.
     for (int32_t i = 0; i < names.fileCount; ++i) {
         const char *name = names.fileNames[i];
