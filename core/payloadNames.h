@@ -1,6 +1,6 @@
 // The text rules of the extraction: which names go to the system directory, which paths may
-// be passed over when locked, the folders a path needs, and the progress percentage. No
-// platform calls.
+// be passed over when locked, the folders a path needs, the progress percentage and the
+// stored times as Windows counts them. No platform calls.
 #ifndef VELMORANT_PAYLOAD_NAMES_H
 #define VELMORANT_PAYLOAD_NAMES_H
 
