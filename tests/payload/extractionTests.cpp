@@ -135,12 +135,11 @@ int extract(const PayloadTable &table, HWND window = NULL, ProgressRoutine progr
 }
 
 // The renames of an extraction, with what another program does at the first rename to a
-// name: it opens a file (none: NULL), holding it until the extraction ends, and the rename
-// fails unless moves.
+// name: it opens a file (none: NULL) without leave to write or delete it, holding it until the
+// extraction ends, and the rename fails unless moves.
 struct HeldAtRename {
     const char *to;
     const char *file;
-    DWORD sharing;
     BOOL moves;
 };
 HeldAtRename heldAtRename;
@@ -153,7 +152,7 @@ BOOL WINAPI moveAndHold(LPCSTR from, LPCSTR to)
         return MoveFileA(from, to);
     heldYet = true;
     if (heldAtRename.file != NULL) {
-        held = CreateFileA(heldAtRename.file, GENERIC_READ, heldAtRename.sharing, NULL,
+        held = CreateFileA(heldAtRename.file, GENERIC_READ, FILE_SHARE_READ, NULL,
                            OPEN_EXISTING, 0, NULL);
         EXPECT_NE(held, INVALID_HANDLE_VALUE) << heldAtRename.file;
     }
@@ -437,8 +436,7 @@ TEST_P(Upgrade, EveryFailureKeepsEveryEarlierFile)
     DamagedTable damagedLast(2, 0, false);
     {
         SCOPED_TRACE("the journal held without leave to delete it when it is to go");
-        EXPECT_EQ(extractHolding(sixOneOneTable, {"velmorant.exe", "velmorant.vminst-journal",
-                                                  FILE_SHARE_READ, TRUE}),
+        EXPECT_EQ(extractHolding(sixOneOneTable, {"velmorant.exe", "velmorant.vminst-journal", TRUE}),
                   EXTRACT_CANNOT_CREATE);
         EXPECT_TRUE(fileExists(at("velmorant.vminst-journal")));  // with the new copies
         EXPECT_EQ(extract(damagedLast.table), EXTRACT_CANNOT_WRITE);
@@ -446,8 +444,7 @@ TEST_P(Upgrade, EveryFailureKeepsEveryEarlierFile)
     }
     {
         SCOPED_TRACE("the program held when it is to go back, the uninstaller failing");
-        EXPECT_EQ(extractHolding(sixOneOneTable, {"qxuninst.exe", "velmorant.exe",
-                                                  FILE_SHARE_READ, FALSE}),
+        EXPECT_EQ(extractHolding(sixOneOneTable, {"qxuninst.exe", "velmorant.exe", FALSE}),
                   EXTRACT_NOT_RESTORED);
         EXPECT_EQ(named, at("velmorant.exe"));
         EXPECT_EQ(extract(damagedLast.table), EXTRACT_CANNOT_WRITE);
@@ -647,7 +644,7 @@ TEST_P(SystemDirectory, NewerCopyStaysOlderEqualOrMissingIsWritten)
     // A run that fails after its files took their names takes back those it put in the
     // system directory where there was no copy.
     ASSERT_TRUE(DeleteFileA(keep.c_str()) && DeleteFileA(inner.c_str()));
-    EXPECT_EQ(extractHolding(systemTable, {"after.dat", NULL, 0, FALSE}),
+    EXPECT_EQ(extractHolding(systemTable, {"after.dat", NULL, FALSE}),
               EXTRACT_CANNOT_CREATE);
     EXPECT_FALSE(fileExists(keep));
     EXPECT_FALSE(fileExists(inner));
