@@ -105,6 +105,12 @@ const SetupMessageText setupMessages[MESSAGE_COUNT] = {
      "may be using it. Close other programs and run the setup program again: it will first "
      "try again to put the earlier version back.",
      STYLE_WARNING},
+    // MESSAGE_EARLIER_LOST: the full paths, one a line, of files whose earlier copies are gone
+    {"Earlier Files Lost",
+     "An earlier setup run that was stopped had set these files of the earlier installation "
+     "aside, and they have been deleted since, so they cannot be put back:\r\n\r\n%s\r\n\r\n"
+     "The setup program now goes on and installs them again.",
+     STYLE_WARNING},
 };
 
 namespace {

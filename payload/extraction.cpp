@@ -272,42 +272,67 @@ int replaceFiles(const Extraction &run)
     return EXTRACT_SUCCESS;
 }
 
+// What restoreFile found.
+enum { RESTORE_FAILED, RESTORE_DONE, RESTORE_LOST };
+
 // Puts a file back as it was before a run replaced it, judged from what is on disk, so that a
 // second attempt after a partial one does the rest: the earlier copy back from its aside name,
 // the new copy first moved out of its way to the temporary name; where there was no earlier
-// copy, the new copy removed when removeNew allows. 1 when the file is as it was.
+// copy, the new copy removed when removeNew allows. DONE when the file is as it was; LOST when
+// its earlier copy is gone (deleted once moved aside): nothing can put it back.
 int restoreFile(const SideNames &names, int earlier, int removeNew)
 {
     if (!earlier)
-        return !removeNew || !exists(names.path) || DeleteFileA(names.path);
+        return !removeNew || !exists(names.path) || DeleteFileA(names.path) ? RESTORE_DONE
+                                                                            : RESTORE_FAILED;
+    // Not moved aside yet, or back already, leaves both the final name and the new copy; a
+    // missing one of them means the earlier copy had been moved aside.
     if (!exists(names.old))
-        return 1;  // never moved aside, or back already
+        return exists(names.path) && exists(names.fresh) ? RESTORE_DONE : RESTORE_LOST;
     if (exists(names.path)) {
         DeleteFileA(names.fresh);
         if (!moveFile(names.path, names.fresh))
-            return 0;
+            return RESTORE_FAILED;
     }
-    return moveFile(names.old, names.path) != 0;
+    return moveFile(names.old, names.path) ? RESTORE_DONE : RESTORE_FAILED;
+}
+
+// Adds the full path of a file to the lines of named: a path that does not fit is left out.
+void nameFile(char *named, size_t size, const char *path)
+{
+    char full[TEXT_BUFFER_SIZE];
+    DWORD length = GetFullPathNameA(path, sizeof full, full, NULL);
+    if (length == 0 || length >= sizeof full)
+        return;
+    char line[TEXT_BUFFER_SIZE + 2];
+    if (formatText(line, sizeof line, "%s%s", named[0] != '\0' ? "\r\n" : "", full))
+        appendText(named, size, line);
 }
 
 // Puts back every file of the journal's entries, then removes the journal. A run's own roll-
 // back (own) removes the new copies where no earlier copy was; a journal read from the data
-// folder never removes a file of the system directory. SUCCESS; NOT_RESTORED, with the first
-// file not put back named in unrestored and the journal kept for the next run; CANNOT_CREATE
-// when the journal cannot be removed.
-int rollBack(const Extraction &run, int own, char *unrestored, size_t size)
+// folder never removes a file of the system directory. An earlier copy that is gone cannot
+// ever come back: its file is named in the lines of lost, and its entry counts as done, so
+// that the run goes on and installs the file again. SUCCESS; NOT_RESTORED, with the first
+// file not put back named in unrestored (lost's buffer) and the journal kept for the next
+// run; CANNOT_CREATE when the journal cannot be removed.
+int rollBack(const Extraction &run, int own, char *lost, size_t size)
 {
     int restored = 1;
     SideNames names;
     for (int32_t k = 0; k < run.entryCount; ++k) {
         const JournalEntry &entry = run.entries[k];
         const char *name = run.table->fileNames[entry.file];
-        if (!sideNames(run, entry.file, entry.aside, names) ||
-            !restoreFile(names, entry.earlier, own || !hasSystemPrefix(name))) {
-            if (restored && unrestored != NULL) {
-                DWORD length = GetFullPathNameA(names.path, (DWORD)size, unrestored, NULL);
+        int result = sideNames(run, entry.file, entry.aside, names)
+                         ? restoreFile(names, entry.earlier, own || !hasSystemPrefix(name))
+                         : RESTORE_FAILED;
+        if (result == RESTORE_LOST && restored && lost != NULL)
+            nameFile(lost, size, names.path);
+        if (result == RESTORE_FAILED) {
+            if (restored && lost != NULL) {
+                DWORD length = GetFullPathNameA(names.path, (DWORD)size, lost, NULL);
                 if (length == 0 || length >= size)
-                    copyText(unrestored, size, name);
+                    copyText(lost, size, name);
             }
             restored = 0;
         }
@@ -362,9 +387,12 @@ int extractFiles(Extraction &run, InflateAhead *ahead, HWND window, ProgressRout
     }
     if (result == EXTRACT_SUCCESS)
         result = EXTRACT_CANNOT_CREATE;
-    if (journaled && rollBack(run, 1, unrestored, size) == EXTRACT_NOT_RESTORED)
+    int rolledBack = journaled ? rollBack(run, 1, unrestored, size) : EXTRACT_SUCCESS;
+    if (rolledBack == EXTRACT_NOT_RESTORED)
         result = EXTRACT_NOT_RESTORED;
-    for (int32_t i = 0; i < fileCount; ++i)
+    // A journal that stays keeps the new copies with it: by them the next run tells a file
+    // that is back from one whose earlier copy was lost.
+    for (int32_t i = 0; i < fileCount && rolledBack == EXTRACT_SUCCESS; ++i)
         if (run.wroteNew[i] && sideNames(run, i, 0, names))
             DeleteFileA(names.fresh);
     return result;

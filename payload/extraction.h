@@ -35,9 +35,12 @@ void setExtractionCalls(const ExtractionCalls *calls);
 // Extracts the table's files relative to the current directory, the data folder. First
 // finishes the roll-back of a run killed while replacing files, then takes away what earlier
 // runs left (see extraction.cpp). On any failure every earlier file is back under its name as
-// it was and nothing this run wrote is left; the progress then stops where the failure was.
-// With EXTRACT_NOT_RESTORED, unrestored (when given) holds the full path of a file whose
-// earlier copy could not be put back.
+// it was and nothing this run wrote is left (but for the new copies of a journal that stays);
+// the progress then stops where the failure was. With EXTRACT_NOT_RESTORED, unrestored (when
+// given) holds the full path of a file whose earlier copy could not be put back. With any other
+// result it holds, one a line, the full paths of the files whose earlier copies a stopped run
+// had moved aside and that were gone since ("" when none): no run can put them back, so their
+// entries were dropped and this run writes the files again.
 int extractPayloadTable(const PayloadTable &table, HWND window, ProgressRoutine progress,
                         char *unrestored = NULL, size_t unrestoredSize = 0);
 

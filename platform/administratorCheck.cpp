@@ -7,8 +7,6 @@
 #include "accountIds.h"
 #include "advapiCalls.h"
 
-namespace {
-
 int tokenHoldsAdministrators(const AdvapiCalls &calls, HANDLE token)
 {
     DWORD needed = 0;
@@ -32,8 +30,6 @@ int tokenHoldsAdministrators(const AdvapiCalls &calls, HANDLE token)
     free(groups);
     return held;
 }
-
-}  // namespace
 
 int runByAdministrator(void)
 {

@@ -102,6 +102,35 @@ uint32_t setNumberValue(const SetupCalls &calls, HKEY key, const char *name, DWO
     return (uint32_t)calls.setValue(key, name, 0, REG_DWORD, (const BYTE *)&number, sizeof number);
 }
 
+// The values of the uninstall entry, as registerUninstaller writes them.
+const char *const entryValues[] = {"DisplayName",     "DisplayVersion", "UninstallString",
+                                   "DisplayIcon",     "InstallLocation", "EstimatedSize",
+                                   "NoModify",        "NoRepair"};
+
+// The key is the program's own: what another program left in it (a flag that hides the entry
+// from the list, another program's commands or publisher) goes before the entry is written.
+// A name too long to read stays. 0, or the first error of a deletion.
+uint32_t removeForeignValues(const SetupCalls &calls, HKEY key)
+{
+    uint32_t failed = 0;
+    char name[TEXT_BUFFER_SIZE];
+    for (DWORD index = 0;;) {
+        DWORD length = sizeof name;
+        LONG found = calls.enumValue(key, index, name, &length, NULL, NULL, NULL, NULL);
+        if (found != ERROR_SUCCESS && found != ERROR_MORE_DATA)
+            return failed;
+        int ours = found != ERROR_SUCCESS;
+        for (const char *value : entryValues)
+            ours = ours || strcmp(name, value) == 0;  // another case: deleted, then written
+        LONG deleted = ours ? ERROR_SUCCESS : calls.deleteValue(key, name);
+        if (deleted != ERROR_SUCCESS && failed == 0)
+            failed = (uint32_t)deleted;
+        // A deleted value's place goes to the next one.
+        if (ours || deleted != ERROR_SUCCESS)
+            ++index;
+    }
+}
+
 // The entry of the list of installed programs. The command is quoted: a launcher that hands
 // it to the system as a command line would otherwise try "C:\Program.exe" first for a folder
 // with a blank. The icon is the quoted program with its index, so a comma in the folder's
@@ -127,7 +156,9 @@ uint32_t registerUninstaller(const SetupRun &run)
         OutputDebugStringA("Couldn't open the registry key.\r\n");
         return (uint32_t)opened;
     }
+    uint32_t removed = removeForeignValues(calls, key);
     uint32_t results[] = {
+        removed,
         setTextValue(calls, key, "DisplayName", productName),
         setTextValue(calls, key, "DisplayVersion", VELMORANT_VERSION),
         setTextValue(calls, key, "UninstallString", command),
@@ -247,7 +278,7 @@ void runSteps(SetupRun &run)
     }
 
     HWND progress = calls.createProgressDialog(run.instance, run.backgroundWindow);
-    char unrestored[TEXT_BUFFER_SIZE];
+    char unrestored[TEXT_BUFFER_SIZE] = "";
     int result = calls.extract(*run.payload, progress, calls.progress, unrestored,
                                sizeof unrestored);
     if (result == EXTRACT_NOT_RESTORED) {
@@ -255,6 +286,9 @@ void runSteps(SetupRun &run)
         showMessage(run, MESSAGE_NOT_RESTORED, unrestored);
         return;
     }
+    // Said once: the stopped run's journal that named them is gone now.
+    if (unrestored[0] != '\0')
+        showMessage(run, MESSAGE_EARLIER_LOST, unrestored);
     if (result != EXTRACT_SUCCESS) {
         static const SetupMessage failures[] = {MESSAGE_FAILED_CREATE, MESSAGE_FAILED_WRITE,
                                                 MESSAGE_FAILED_MEMORY};

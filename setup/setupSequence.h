@@ -55,6 +55,9 @@ struct SetupCalls {
                             LPDWORD disposition);
     LONG(WINAPI *setValue)(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE *data,
                            DWORD size);
+    LONG(WINAPI *enumValue)(HKEY key, DWORD index, LPSTR name, LPDWORD nameLength,
+                            LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD dataSize);
+    LONG(WINAPI *deleteValue)(HKEY key, LPCSTR name);
     LONG(WINAPI *closeKey)(HKEY key);
     DWORD(WINAPI *readProfileString)(LPCSTR section, LPCSTR key, LPCSTR fallback, LPSTR value,
                                      DWORD size, LPCSTR file);

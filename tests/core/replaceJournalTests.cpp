@@ -82,12 +82,14 @@ TEST(ReplaceJournal, DamagedOrForeignEntriesAreLeftOut)
         {"a byte more", whole},
         {"another first mark", whole},
         {"another count", whole},
+        {"a count below its entries", journalOf({{0, 0, 1, 0}, {2, 0, 1, 0}})},
         {"a count past the payload's files", journalOf({{0, 0, 1, 0}, {1, 0, 1, 0}, {2, 0, 1, 0},
                                                         {0, 0, 1, 0}})},
     };
     damaged[3].image.push_back(0);
     damaged[4].image[0] ^= 1;
     damaged[5].image[4] = 2;
+    damaged[6].image[4] = 1;
     for (const Case &c : damaged) {
         SCOPED_TRACE(c.what);
         EXPECT_EQ(read(c.image), Seen({"cut"}));

@@ -177,7 +177,8 @@ TEST(Upgrade, UpgradesInARowReplaceProgramsThatStillRun)
 // would stop it, leave their journal. The next run first puts every earlier file back: seen
 // here because that run then stops before it replaces anything (a second link to the earlier
 // program, made to its moved-aside copy, stops it), leaving the earlier installation whole.
-// A run after it completes.
+// A run after it completes. Then a stopped run's moved-aside program deleted by hand: the next
+// run names it once as lost and installs, and the run after it says nothing of it.
 TEST(Upgrade, RunKilledBetweenItsRenamesIsRolledBackByTheNextRun)
 {
     std::vector<std::string> earlier = installEarlier();
@@ -198,6 +199,20 @@ TEST(Upgrade, RunKilledBetweenItsRenamesIsRolledBackByTheNextRun)
         EXPECT_EQ(installationState(folder), earlier);
         ASSERT_TRUE(DeleteFileA(link.c_str()));
     }
+    installWithDefaults();
+    expectInstalledIn(folder);
+    expectNoSideNames(folder);
+
+    runStoppedAfterRename(6);
+    ASSERT_TRUE(DeleteFileA((folder + "\\velmorant.exe.vminst-old").c_str()));
+    ProcessRun next;
+    startAndAccept(next);
+    chooseFolderInDialog(next.processId(), NULL, NULL);
+    std::string lost = earlierLostText(folder + "\\velmorant.exe");
+    walk(next.processId(), {{closeCopiesTitle, IDOK, NULL},
+                            {"Earlier Files Lost", IDOK, lost.c_str()},
+                            {doneTitle, IDNO, NULL}});
+    EXPECT_EQ(next.wait(), 0);
     installWithDefaults();
     expectInstalledIn(folder);
     expectNoSideNames(folder);

@@ -1,6 +1,5 @@
 // The setup sequence's text decisions and the extraction's name rules with folders and names
-// of any content: results fit their buffers or are refused, and never write past them. The same
-// input read as a journal: only entries that name a file of the payload, each once.
+// of any content: results fit their buffers or are refused, and never write past them.
 #include <stddef.h>
 #include <stdint.h>
 #include <string.h>
@@ -8,7 +7,6 @@
 #include <string>
 
 #include "core/payloadNames.h"
-#include "core/replaceJournal.h"
 #include "core/setupDecisions.h"
 #include "tests/core/codePage932.h"
 
@@ -61,20 +59,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (hasSystemPrefix(b))
         guarded(capacity, [&](char *out, size_t n) { return buildSystemDestination(out, n, a, b, lead); });
     pathNamesDll(a);
-
-    // The whole input as a journal found in the data folder: only entries naming these files.
-    const char *names[] = {"velmorant.exe", "SYSTEM/x.dll", "a"};
-    JournalEntry entries[3];
-    int32_t count = -1;
-    int whole = parseJournal(data, size, names, 3, entries, &count);
-    check(count >= 0 && count <= 3 && (whole || count == 0));
-    for (int32_t k = 0; k < count; ++k) {
-        check(entries[k].file >= 0 && entries[k].file < 3);
-        check(entries[k].aside >= 0 && entries[k].aside < ASIDE_NAME_COUNT);
-        check(entries[k].earlier == 0 || entries[k].earlier == 1);
-        for (int32_t other = 0; other < k; ++other)
-            check(entries[other].file != entries[k].file);
-    }
 
     uint32_t x = (uint32_t)first.size() * 2654435761u, y = (uint32_t)second.size() * 40503u;
     driveHasRoom(x % 4096, y % 129, x % 65537, y);

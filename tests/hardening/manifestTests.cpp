@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/administratorCheck.h"
 #include "support/testPaths.h"
 
 namespace {
@@ -107,6 +108,39 @@ TEST(SetupManifest, RequiresAdministrator)
         ASSERT_NE(trust, std::string::npos);
         EXPECT_LT(trust, level);
         EXPECT_LT(level, xml.find("</trustInfo>"));
+    }
+}
+
+// Elevation aside, the program asks the token itself. A token whose Administrators group
+// only denies (a filtered or restricted one) is no administrator's: Wine gives no such token,
+// so a stand-in of the calls hands the groups over.
+TEST(AdministratorCheck, OnlyAnEnabledAdministratorsGroupCounts)
+{
+    static BYTE administrators[] = {1, 2, 0, 0, 0, 0, 0, 5, 32, 0, 0, 0, 0x20, 2, 0, 0};
+    static DWORD attributes;
+    AdvapiCalls calls = {};
+    calls.equalSid = EqualSid;
+    calls.getTokenInformation = [](HANDLE, TOKEN_INFORMATION_CLASS, LPVOID data, DWORD size,
+                                   PDWORD used) WINAPI -> BOOL {
+        *used = sizeof(TOKEN_GROUPS);
+        if (size < sizeof(TOKEN_GROUPS))
+            return FALSE;
+        TOKEN_GROUPS *groups = static_cast<TOKEN_GROUPS *>(data);
+        groups->GroupCount = 1;
+        groups->Groups[0] = {administrators, attributes};
+        return TRUE;
+    };
+    const DWORD enabled = SE_GROUP_ENABLED | SE_GROUP_ENABLED_BY_DEFAULT | SE_GROUP_MANDATORY;
+    const struct {
+        DWORD attributes;
+        int administrator;
+    } cases[] = {{enabled, 1},
+                 {enabled | SE_GROUP_USE_FOR_DENY_ONLY, 0},
+                 {SE_GROUP_USE_FOR_DENY_ONLY, 0},
+                 {0, 0}};
+    for (const auto &c : cases) {
+        attributes = c.attributes;
+        EXPECT_EQ(tokenHoldsAdministrators(calls, NULL), c.administrator) << std::hex << c.attributes;
     }
 }
 

@@ -10,7 +10,9 @@ TEMPLATE_PREFIX=$HARNESS_DIR/prefix
 SHARED_PREFIX=$HARNESS_DIR/shared
 export WINEDEBUG=-all
 # No Mono/Gecko installers, and no winemenubuilder: it would write .desktop files into the home.
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+# No debugger: a crashing program ends at once, instead of waiting in winedbg until the
+# test's bound.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;winedbg.exe=d"
 # Wine keeps caches and menus below HOME: keep them in the build tree too.
 export HOME=$HARNESS_DIR/home
 export XDG_CONFIG_HOME=$HOME/.config XDG_DATA_HOME=$HOME/.local/share XDG_CACHE_HOME=$HOME/.cache

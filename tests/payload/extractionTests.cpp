@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/replaceJournal.h"
 #include "payload/extraction.h"
 #include "payload/inflateAhead.h"
 #include "payload/payloadCheck.h"
@@ -95,19 +96,25 @@ struct ExtractionJob {
     HWND window;
     ProgressRoutine progress;
     int result;
+    char named[1024];
 };
 
 DWORD WINAPI runExtraction(LPVOID parameter)
 {
     ExtractionJob *job = static_cast<ExtractionJob *>(parameter);
-    job->result = extractPayloadTable(*job->table, job->window, job->progress);
+    job->result = extractPayloadTable(*job->table, job->window, job->progress, job->named,
+                                      sizeof job->named);
     return 0;
 }
 
+// The files the last extraction named: not restored, or lost.
+std::string named;
+
 int extract(const PayloadTable &table, HWND window = NULL, ProgressRoutine progress = NULL)
 {
+    named = "<none>";
     // Left allocated when the extraction is stuck: its thread still uses it.
-    ExtractionJob *job = new ExtractionJob{&table, window, progress, -1};
+    ExtractionJob *job = new ExtractionJob{&table, window, progress, -1, ""};
     HANDLE thread = CreateThread(NULL, 0, runExtraction, job, 0, NULL);
     if (thread == NULL) {
         ADD_FAILURE() << "no thread for the extraction";
@@ -122,7 +129,47 @@ int extract(const PayloadTable &table, HWND window = NULL, ProgressRoutine progr
         return -1;
     }
     int result = job->result;
+    named = job->named;
     delete job;
+    return result;
+}
+
+// The renames of an extraction, with what another program does at the first rename to a
+// name: it opens a file (none: NULL) without leave to write or delete it, holding it until the
+// extraction ends, and the rename fails unless moves.
+struct HeldAtRename {
+    const char *to;
+    const char *file;
+    BOOL moves;
+};
+HeldAtRename heldAtRename;
+bool heldYet;
+HANDLE held = INVALID_HANDLE_VALUE;
+
+BOOL WINAPI moveAndHold(LPCSTR from, LPCSTR to)
+{
+    if (heldYet || strcmp(to, heldAtRename.to) != 0)
+        return MoveFileA(from, to);
+    heldYet = true;
+    if (heldAtRename.file != NULL) {
+        held = CreateFileA(heldAtRename.file, GENERIC_READ, FILE_SHARE_READ, NULL,
+                           OPEN_EXISTING, 0, NULL);
+        EXPECT_NE(held, INVALID_HANDLE_VALUE) << heldAtRename.file;
+    }
+    return heldAtRename.moves && MoveFileA(from, to);
+}
+const ExtractionCalls holdingCalls = {moveAndHold};
+
+int extractHolding(const PayloadTable &table, const HeldAtRename &hold)
+{
+    heldAtRename = hold;
+    heldYet = false;
+    setExtractionCalls(&holdingCalls);
+    int result = extract(table);
+    setExtractionCalls(NULL);
+    if (held != INVALID_HANDLE_VALUE)
+        CloseHandle(held);
+    held = INVALID_HANDLE_VALUE;
     return result;
 }
 
@@ -236,11 +283,16 @@ TEST_P(Extraction, DataFolderFilesAreOverwrittenEvenWhenNewer)
 }
 
 // A library held by a running program cannot be opened; its copy stays and the rest goes on.
+// Held, the system refuses it as denied (a read-only copy stands for that) or as a sharing
+// violation (open without leave to write).
 TEST_P(Extraction, LockedLibrariesArePassedOver)
 {
     makeReadOnly(at("plugin.dll"), "old plugin");
-    makeReadOnly(at("PLUGIN2.DLL"), "old plugin 2");
+    ASSERT_TRUE(writeFile(at("PLUGIN2.DLL"), "old plugin 2"));
+    HANDLE running = CreateFileA(at("PLUGIN2.DLL").c_str(), GENERIC_READ, FILE_SHARE_READ, NULL,
+                                 OPEN_EXISTING, 0, NULL);
     ASSERT_EQ(extract(lockedTable, NULL, recordProgress), EXTRACT_SUCCESS);
+    CloseHandle(running);
     // 1 + 6 + 1 + 1 chunks: the passed-over files' chunks count as done.
     std::vector<Call> expected = {
         {"first.dat", 0},  {"first.dat", 11}, {"plugin.dll", 11}, {"PLUGIN2.DLL", 77},
@@ -380,6 +432,24 @@ TEST_P(Upgrade, EveryFailureKeepsEveryEarlierFile)
         EXPECT_EQ(extract(damaged.table), EXTRACT_CANNOT_WRITE);
         expectEarlierFiles();
     }
+    // A run after a failed one: it first puts back what that one left, then fails itself.
+    DamagedTable damagedLast(2, 0, false);
+    {
+        SCOPED_TRACE("the journal held without leave to delete it when it is to go");
+        EXPECT_EQ(extractHolding(sixOneOneTable, {"velmorant.exe", "velmorant.vminst-journal", TRUE}),
+                  EXTRACT_CANNOT_CREATE);
+        EXPECT_TRUE(fileExists(at("velmorant.vminst-journal")));  // with the new copies
+        EXPECT_EQ(extract(damagedLast.table), EXTRACT_CANNOT_WRITE);
+        expectEarlierFiles();
+    }
+    {
+        SCOPED_TRACE("the program held when it is to go back, the uninstaller failing");
+        EXPECT_EQ(extractHolding(sixOneOneTable, {"qxuninst.exe", "velmorant.exe", FALSE}),
+                  EXTRACT_NOT_RESTORED);
+        EXPECT_EQ(named, at("velmorant.exe"));
+        EXPECT_EQ(extract(damagedLast.table), EXTRACT_CANNOT_WRITE);
+        expectEarlierFiles();
+    }
     ASSERT_EQ(extract(sixOneOneTable), EXTRACT_SUCCESS);
     EXPECT_TRUE(readFile(at("velmorant.exe")) == testData("program.exe"));
     EXPECT_TRUE(readFile(at("qxuninst.exe")) == testData("uninstall.exe"));
@@ -397,6 +467,28 @@ TEST_P(Upgrade, LeftoversOfEarlierRunsAreTakenAwayFirst)
     DamagedTable damaged(0, 2, false);
     EXPECT_EQ(extract(damaged.table), EXTRACT_CANNOT_WRITE);
     expectEarlierFiles();
+}
+
+// A stopped run's journal whose earlier copies were deleted since, one after its new copy
+// took the final name, one before: both are named as lost, their entries dropped, and the
+// run installs them again; a later run names nothing.
+TEST_P(Upgrade, EarlierCopiesDeletedSinceAreNamedOnceAndInstalledAgain)
+{
+    JournalEntry entries[] = {{0, 0, 1, 0}, {1, 0, 1, 0}};
+    std::string journal(journalSize(2), '\0');
+    formatJournal(reinterpret_cast<unsigned char *>(&journal[0]), entries, 2,
+                  sixOneOneTable.fileNames);
+    ASSERT_TRUE(writeFile(at("velmorant.vminst-journal"), journal));
+    ASSERT_TRUE(writeFile(at("velmorant.exe"), "the stopped run's"));
+    ASSERT_TRUE(MoveFileA(at("velmorant.exe.manifest").c_str(),
+                          at("velmorant.exe.manifest.vminst-new").c_str()));
+    ASSERT_EQ(extract(sixOneOneTable), EXTRACT_SUCCESS);
+    EXPECT_EQ(named, at("velmorant.exe") + "\r\n" + at("velmorant.exe.manifest"));
+    EXPECT_TRUE(readFile(at("velmorant.exe")) == testData("program.exe"));
+    EXPECT_TRUE(readFile(at("velmorant.exe.manifest")) == testData("manifest.xml"));
+    EXPECT_EQ(leftovers(folder), std::vector<std::string>());
+    ASSERT_EQ(extract(sixOneOneTable), EXTRACT_SUCCESS);
+    EXPECT_EQ(named, "");
 }
 
 // A link planted at a temporary name to a file elsewhere, which another program holds so that
@@ -548,6 +640,14 @@ TEST_P(SystemDirectory, NewerCopyStaysOlderEqualOrMissingIsWritten)
     EXPECT_TRUE(fileExists(at("SYSTEMx\\other.dat")));
     EXPECT_FALSE(fileExists(systemFolder() + "\\lower.dat"));
     EXPECT_EQ(leftovers(systemFolder()), std::vector<std::string>());
+
+    // A run that fails after its files took their names takes back those it put in the
+    // system directory where there was no copy.
+    ASSERT_TRUE(DeleteFileA(keep.c_str()) && DeleteFileA(inner.c_str()));
+    EXPECT_EQ(extractHolding(systemTable, {"after.dat", NULL, FALSE}),
+              EXTRACT_CANNOT_CREATE);
+    EXPECT_FALSE(fileExists(keep));
+    EXPECT_FALSE(fileExists(inner));
 }
 
 // T: is a 200 KB tmpfs: the extraction runs out of room in the middle of a file.

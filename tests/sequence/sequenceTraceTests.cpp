@@ -42,6 +42,7 @@ struct Script {
     // Free clusters per disk query (8 sectors of 512 bytes); -1 = the query fails.
     std::deque<long> freeClusters = {100000};
     int extractResult = EXTRACT_SUCCESS;
+    std::string lostFiles;  // what the extraction names as lost with its result
     int removeServiceResult = 0;
     intptr_t spawnResult = 0;
     std::map<std::string, int> answers;  // message box title -> button; IDOK otherwise
@@ -153,6 +154,7 @@ const SetupCalls tracedCalls = {
         log("extract into " + windowName(window) +
             (progress == showProgress ? " with showProgress" : " with another routine") +
             (&table == &payloadTable ? "" : " (another table)"));
+        snprintf(unrestored, unrestoredSize, "%s", script.lostFiles.c_str());
         if (script.extractResult == EXTRACT_NOT_RESTORED)
             snprintf(unrestored, unrestoredSize, "%s", "C:\\velmorant-tests\\trace\\held.exe");
         return script.extractResult;
@@ -180,6 +182,8 @@ const SetupCalls tracedCalls = {
             return (LONG)refusal("value:" + std::string(name));
         return RegSetValueExA(key, name, reserved, type, data, size);
     },
+    .enumValue = RegEnumValueA,
+    .deleteValue = RegDeleteValueA,
     .closeKey = RegCloseKey,
     .readProfileString = GetPrivateProfileStringA,
     .writeProfileString = [](LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR file) WINAPI -> BOOL {
@@ -248,8 +252,19 @@ protected:
 
 }  // namespace
 
+// Over an entry of the product's name that another program left: its values go, and so the
+// entry shows in the list with this program's values only.
 TEST_F(Trace, NtFamilyWholeRun)
 {
+    const char *entry = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velmorant";
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, entry, 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key,
+                              NULL), ERROR_SUCCESS);
+    DWORD one = 1;
+    RegSetValueExA(key, "SystemComponent", 0, REG_DWORD, (const BYTE *)&one, sizeof one);
+    for (const char *name : {"QuietUninstallString", "ModifyPath", "Publisher", "DisplayName"})
+        RegSetValueExA(key, name, 0, REG_SZ, (const BYTE *)"C:\\other\\x.exe", 15);
+    RegCloseKey(key);
     script.answers["Installation Successful"] = IDYES;
     std::vector<std::string> expected = {
         "lock:Velmorant",
@@ -278,7 +293,10 @@ TEST_F(Trace, NtFamilyWholeRun)
         "desktop start:" + folder + "\\velmorant.exe in " + folder,
     };
     EXPECT_EQ(run(), expected);
-    const char *entry = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velmorant";
+    EXPECT_EQ(machineRegistryNumber(entry, "SystemComponent"), -1);
+    for (const char *foreign : {"QuietUninstallString", "ModifyPath", "Publisher"})
+        EXPECT_EQ(machineRegistryText(entry, foreign), "<missing>") << foreign;
+    EXPECT_EQ(machineRegistryText(entry, "DisplayName"), "Velmorant");
     EXPECT_EQ(machineRegistryText(entry, "UninstallString"), "\"" + folder + "\\qxuninst.exe\"");
     EXPECT_EQ(machineRegistryText(entry, "DisplayIcon"), "\"" + folder + "\\velmorant.exe\",0");
     EXPECT_EQ(machineRegistryText(entry, "InstallLocation"), folder);
@@ -296,6 +314,8 @@ TEST_F(Trace, Windows9xIniValueBeforeTheStartupEntry)
     script.nt = false;
     script.majorVersion = 4;
     script.answers["Installation Successful"] = IDNO;
+    // A stopped run's earlier copies that are gone: said once, and the run goes on.
+    script.lostFiles = folder + "\\velmorant.exe\r\n" + folder + "\\qxuninst.exe";
     std::vector<std::string> expected = {
         "lock:Velmorant",
         "check payload",
@@ -306,6 +326,7 @@ TEST_F(Trace, Windows9xIniValueBeforeTheStartupEntry)
         "diskfree:C:\\",
         "closeRunningCopies of Velmorant",
         "extract into Setup Progress with showProgress",
+        "box:Earlier Files Lost" + boxStyleWarning,
         "destroy:Setup Progress",
         "shortcut:Velmorant/Velmorant -> " + folder + "\\velmorant.exe in " + folder,
         "shortcut:Velmorant/Uninstall -> " + folder + "\\qxuninst.exe in " + folder,
@@ -320,6 +341,7 @@ TEST_F(Trace, Windows9xIniValueBeforeTheStartupEntry)
         "delete title font",
     };
     EXPECT_EQ(run(), expected);
+    EXPECT_EQ(script.texts["Earlier Files Lost"], earlierLostText(script.lostFiles));
 }
 
 TEST_F(Trace, NoSpaceAsksForAnotherFolder)

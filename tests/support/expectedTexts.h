@@ -88,5 +88,13 @@ inline std::string notRestoredText(const std::string &path)
            "\r\n\r\nAnother program may be using it. Close other programs and run the setup "
            "program again: it will first try again to put the earlier version back.";
 }
+// The files, one a line, whose earlier copies a stopped run set aside and that are gone.
+inline std::string earlierLostText(const std::string &paths)
+{
+    return "An earlier setup run that was stopped had set these files of the earlier "
+           "installation aside, and they have been deleted since, so they cannot be put "
+           "back:\r\n\r\n" + paths + "\r\n\r\nThe setup program now goes on and installs "
+           "them again.";
+}
 
 #endif

@@ -1,8 +1,53 @@
 #include "support/processRun.h"
 
+#include <gtest/gtest.h>
 #include <stdio.h>
 
+#include <algorithm>
+#include <mutex>
 #include <vector>
+
+namespace {
+
+// Every run of this process's tests that exists; a failure may be reported on any thread.
+std::mutex runsLock;
+std::vector<ProcessRun *> runs;
+
+void end(const PROCESS_INFORMATION &info)
+{
+    TerminateProcess(info.hProcess, 255);
+    WaitForSingleObject(info.hProcess, 5000);
+}
+
+class EndRunsOnFailure : public ::testing::EmptyTestEventListener {
+    void OnTestPartResult(const ::testing::TestPartResult &result) override
+    {
+        if (!result.failed())
+            return;
+        std::lock_guard<std::mutex> hold(runsLock);
+        for (ProcessRun *run : runs)
+            if (run->running()) {
+                fprintf(stderr, "ending process %lu after the failure above\n",
+                        (unsigned long)run->info.dwProcessId);
+                end(run->info);
+            }
+    }
+};
+
+struct Registration {
+    Registration()
+    {
+        ::testing::UnitTest::GetInstance()->listeners().Append(new EndRunsOnFailure);
+    }
+} registration;
+
+}  // namespace
+
+ProcessRun::ProcessRun()
+{
+    std::lock_guard<std::mutex> hold(runsLock);
+    runs.push_back(this);
+}
 
 bool ProcessRun::start(const std::string &commandLine, const char *folder)
 {
@@ -30,8 +75,7 @@ long ProcessRun::wait(int timeoutMs)
     if (!started)
         return -1;
     if (WaitForSingleObject(info.hProcess, (DWORD)timeoutMs) != WAIT_OBJECT_0) {
-        TerminateProcess(info.hProcess, 255);
-        WaitForSingleObject(info.hProcess, 5000);
+        end(info);
         return -1;
     }
     DWORD code = 0;
@@ -46,12 +90,14 @@ bool ProcessRun::running() const
 
 ProcessRun::~ProcessRun()
 {
+    {
+        std::lock_guard<std::mutex> hold(runsLock);
+        runs.erase(std::find(runs.begin(), runs.end(), this));
+    }
     if (!started)
         return;
-    if (running()) {
-        TerminateProcess(info.hProcess, 255);
-        WaitForSingleObject(info.hProcess, 5000);
-    }
+    if (running())
+        end(info);
     CloseHandle(info.hThread);
     CloseHandle(info.hProcess);
 }

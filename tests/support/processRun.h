@@ -6,10 +6,16 @@
 
 #include <string>
 
+// A run still going when the test fails an assertion is ended at once, with its windows: the
+// test then meets no wait for a window or an exit that would only end at its bound.
 struct ProcessRun {
     PROCESS_INFORMATION info = {};
     bool started = false;
     DWORD startError = 0; // GetLastError of a start that failed
+
+    ProcessRun();
+    ProcessRun(const ProcessRun &) = delete;
+    ProcessRun &operator=(const ProcessRun &) = delete;
 
     // Starts commandLine in folder (NULL: the current one). False when it could not start.
     bool start(const std::string &commandLine, const char *folder = NULL);

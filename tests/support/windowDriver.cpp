@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string.h>
+
 namespace {
 
 struct TitleList {
@@ -17,6 +19,64 @@ BOOL CALLBACK collectTitle(HWND window, LPARAM value)
     if (owner == list->processId && IsWindowVisible(window))
         list->titles->push_back(windowText(window));
     return TRUE;
+}
+
+// A message box of the process titled otherwise, which the run waits on: its controls are
+// only the box's buttons, its text and its icon (the dialogs of the programs have others).
+struct OtherBox {
+    DWORD processId;
+    const char *title;
+    HWND found;
+};
+
+BOOL CALLBACK notOfABox(HWND control, LPARAM)
+{
+    int id = GetDlgCtrlID(control);
+    return (id >= IDOK && id <= IDCONTINUE) || id == 0xFFFF || id == 0x0440;
+}
+
+BOOL CALLBACK findOtherBox(HWND window, LPARAM value)
+{
+    OtherBox *box = reinterpret_cast<OtherBox *>(value);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    char className[16] = "";
+    GetClassNameA(window, className, sizeof className);
+    if (owner != box->processId || !IsWindowVisible(window) || strcmp(className, "#32770") != 0 ||
+        GetDlgItem(window, 0xFFFF) == NULL || windowText(window) == box->title ||
+        !EnumChildWindows(window, notOfABox, 0))
+        return TRUE;
+    box->found = window;
+    return FALSE;
+}
+
+// The window titled title, waited for as waitForWindow does; NULL at once when the process
+// shows another message box for a moment instead: it waits for an answer, so nothing else
+// comes.
+HWND waitForStep(const char *title, int timeoutMs, DWORD processId)
+{
+    if (processId == 0)
+        return waitForWindow(title, timeoutMs, 0);
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, processId);
+    HWND window = NULL;
+    HWND seen = NULL;
+    for (int waited = 0; window == NULL && waited <= timeoutMs; waited += 250) {
+        window = waitForWindow(title, 250, processId);
+        OtherBox box = {processId, title, NULL};
+        if (window == NULL && process != NULL && WaitForSingleObject(process, 0) == WAIT_TIMEOUT)
+            EnumWindows(findOtherBox, reinterpret_cast<LPARAM>(&box));
+        else if (window == NULL)
+            break;  // ended
+        if (box.found != NULL && box.found == seen) {
+            ADD_FAILURE() << "\"" << windowText(box.found) << "\" waits for an answer, not \""
+                          << title << "\": " << messageBoxText(box.found);
+            break;
+        }
+        seen = box.found;
+    }
+    if (process != NULL)
+        CloseHandle(process);
+    return window;
 }
 
 }  // namespace
@@ -76,7 +136,7 @@ void setControlText(HWND dialog, int id, const char *text)
 SeenBox answerBox(const char *title, int button, int timeoutMs, DWORD processId)
 {
     SeenBox seen;
-    HWND box = waitForWindow(title, timeoutMs, processId);
+    HWND box = waitForStep(title, timeoutMs, processId);
     EXPECT_NE(box, (HWND)NULL) << "no window titled \"" << title << "\"";
     if (box == NULL)
         return seen;
@@ -96,7 +156,7 @@ void walk(DWORD processId, const std::vector<Step> &steps, int timeoutMs)
 {
     for (const Step &step : steps) {
         SCOPED_TRACE(step.title);
-        HWND window = waitForWindow(step.title, timeoutMs, processId);
+        HWND window = waitForStep(step.title, timeoutMs, processId);
         ASSERT_NE(window, (HWND)NULL) << "no \"" << step.title << "\"; the run shows: "
                                       << ::testing::PrintToString(windowTitles(processId));
         if (step.text != NULL) {

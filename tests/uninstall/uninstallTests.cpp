@@ -306,8 +306,9 @@ TEST(Uninstall, UserFilesAndTheIniValueStay)
     const std::string earlier = temporaryFolder() + "qxu11-22";
     const std::string shared = temporaryFolder() + "qxu33-44";
     const std::string linked = temporaryFolder() + "qxu55-66";
+    const std::string users = temporaryFolder() + "qxu-notes";  // no name a helper is given
     const std::string elsewhere = scratchFolder("elsewhere");
-    for (const std::string &helper : {earlier, shared}) {
+    for (const std::string &helper : {earlier, shared, users}) {
         ASSERT_TRUE(CreateDirectoryA(helper.c_str(), NULL));
         ASSERT_TRUE(writeFile(helper + "\\qxuninst.exe", "an earlier copy"));
     }
@@ -319,6 +320,7 @@ TEST(Uninstall, UserFilesAndTheIniValueStay)
     EXPECT_FALSE(folderExists(earlier));
     EXPECT_FALSE(fileExists(shared + "\\qxuninst.exe"));
     EXPECT_EQ(readFile(shared + "\\notes.txt"), "mine");
+    EXPECT_EQ(readFile(users + "\\qxuninst.exe"), "an earlier copy");
     EXPECT_EQ(readFile(elsewhere + "\\qxuninst.exe"), "not a copy");
     EXPECT_EQ(seen.confirmation.text, confirmationText(folder));
     EXPECT_EQ(seen.closing.text, closingText);
@@ -361,7 +363,7 @@ TEST(Uninstall, RoundTripLeavesThePrefixAsBefore)
     install("setup.exe");
     ASSERT_TRUE(fileExists(std::string(defaultFolder) + "\\qxuninst.exe"));
     for (const char *side : {"velmorant.vminst-journal", "velmorant.exe.vminst-new",
-                             "velmorant.exe.manifest.vminst-old1"})
+                             "velmorant.exe.manifest.vminst-old1", "velmorant.exe.vminst-old7"})
         ASSERT_TRUE(writeFile(std::string(defaultFolder) + "\\" + side, "a stopped run's"));
     Uninstall seen = runUninstaller(IDYES);
     EXPECT_EQ(seen.exitCode, 0);
@@ -674,6 +676,23 @@ TEST(Uninstall, AFolderReplacedByALinkIsLeftAlone)
     EXPECT_FALSE(fileExists(folder + "\\velmorant.exe"));
     EXPECT_FALSE(folderExists(folder + "\\deep"));
     EXPECT_FALSE(folderExists(folder + "\\samples"));
+
+    // The data folder itself: the removal stops at it, and no helper is left to remove the
+    // uninstaller through it.
+    const std::string second = "C:\\Program Files\\Linked Velmorant";
+    install("tests/uninstall/setupNested.exe", "C:\\Program Files", "Linked Velmorant");
+    const std::string moved = scratchFolder("moved") + "\\Linked Velmorant";
+    std::vector<std::string> pending = pendingRemovals();
+    seen = runUninstaller(IDYES, "Velmorant Not Completely Removed", [&] {
+        EXPECT_TRUE(MoveFileA(second.c_str(), moved.c_str()));
+        EXPECT_TRUE(makeUnixLink(second, elsewhere));
+    });
+    EXPECT_NE(seen.final.text.find(":\r\n\r\n" + second + " (it was replaced by a link"),
+              std::string::npos) << seen.final.text;
+    EXPECT_EQ(pendingRemovals(), pending);
+    EXPECT_TRUE(fileExists(moved + "\\velmorant.exe"));
+    for (const char *name : {"\\readme.txt", "\\guide\\intro.txt"})
+        EXPECT_EQ(readFile(elsewhere + name), "theirs") << name;
 }
 
 // An event of the hand-over's name that another program made (and set) first could tell the
