@@ -91,27 +91,45 @@ TEST(Commands, TooLongIsRefusedNotCut)
     EXPECT_FALSE(buildStartupCommand(command, sizeof command, program.c_str(), "x"));
 }
 
-// The final start goes through the desktop only where the system runs an elevated program
-// apart from the signed-in user; the refusal of a user without rights only where nothing else
-// asks for them.
-TEST(SystemVersions, StartMethodAndRefusal)
+// The refusal of a user without rights only where nothing else asks for them.
+TEST(SystemVersions, RefusalOfNonAdministrators)
 {
     struct Case {
         int nt;
         uint32_t majorVersion;
-        StartMethod start;
         int refusesNonAdministrator;
     } cases[] = {
-        {0, 4, START_DIRECTLY, 0},         // 95, 98, ME
-        {1, 4, START_DIRECTLY, 1},         // NT 4.0
-        {1, 5, START_DIRECTLY, 1},         // 2000, XP
-        {1, 6, START_THROUGH_DESKTOP, 0},  // Vista, 7
-        {1, 10, START_THROUGH_DESKTOP, 0},
+        {0, 4, 0},  // 95, 98, ME
+        {1, 4, 1},  // NT 4.0
+        {1, 5, 1},  // 2000, XP
+        {1, 6, 0},  // Vista, 7
+        {1, 10, 0},
     };
     for (const Case &c : cases) {
-        EXPECT_EQ(firstStartMethod(c.nt, c.majorVersion), c.start) << c.nt << " " << c.majorVersion;
         EXPECT_EQ(refusesUser(c.nt, c.majorVersion, 0), c.refusesNonAdministrator)
             << c.nt << " " << c.majorVersion;
         EXPECT_EQ(refusesUser(c.nt, c.majorVersion, 1), 0);
     }
+}
+
+// The product starts directly only where that gives it no more rights than the desktop's
+// user has; the reported version plays no part.
+TEST(StartMethod, DirectOnlyForTheDesktopsOwnUnelevatedToken)
+{
+    struct Case {
+        int nt;
+        int elevated;
+        int desktopUser;
+        StartMethod start;
+    } cases[] = {
+        {0, 0, DESKTOP_SAME, START_DIRECTLY},  // the 9x family has no accounts
+        {0, 1, DESKTOP_UNKNOWN, START_DIRECTLY},
+        {1, 0, DESKTOP_SAME, START_DIRECTLY},
+        {1, 1, DESKTOP_SAME, START_THROUGH_DESKTOP},
+        {1, 0, DESKTOP_OTHER, START_THROUGH_DESKTOP},  // "run as" another account
+        {1, 0, DESKTOP_UNKNOWN, START_THROUGH_DESKTOP},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(startMethod(c.nt, c.elevated, c.desktopUser), c.start)
+            << c.nt << " " << c.elevated << " " << c.desktopUser;
 }
