@@ -91,7 +91,8 @@ TEST(Commands, TooLongIsRefusedNotCut)
     EXPECT_FALSE(buildStartupCommand(command, sizeof command, program.c_str(), "x"));
 }
 
-// The refusal of a user without rights only where nothing else asks for them.
+// The refusal of a user without rights only where nothing else asks for them. (How the
+// product is started is traced with the sequence.)
 TEST(SystemVersions, RefusalOfNonAdministrators)
 {
     struct Case {
@@ -110,26 +111,4 @@ TEST(SystemVersions, RefusalOfNonAdministrators)
             << c.nt << " " << c.majorVersion;
         EXPECT_EQ(refusesUser(c.nt, c.majorVersion, 1), 0);
     }
-}
-
-// The product starts directly only where that gives it no more rights than the desktop's
-// user has; the reported version plays no part.
-TEST(StartMethod, DirectOnlyForTheDesktopsOwnUnelevatedToken)
-{
-    struct Case {
-        int nt;
-        int elevated;
-        int desktopUser;
-        StartMethod start;
-    } cases[] = {
-        {0, 0, DESKTOP_SAME, START_DIRECTLY},  // the 9x family has no accounts
-        {0, 1, DESKTOP_UNKNOWN, START_DIRECTLY},
-        {1, 0, DESKTOP_SAME, START_DIRECTLY},
-        {1, 1, DESKTOP_SAME, START_THROUGH_DESKTOP},
-        {1, 0, DESKTOP_OTHER, START_THROUGH_DESKTOP},  // "run as" another account
-        {1, 0, DESKTOP_UNKNOWN, START_THROUGH_DESKTOP},
-    };
-    for (const Case &c : cases)
-        EXPECT_EQ(startMethod(c.nt, c.elevated, c.desktopUser), c.start)
-            << c.nt << " " << c.elevated << " " << c.desktopUser;
 }
