@@ -293,6 +293,7 @@ TEST_F(Trace, NtFamilyWholeRun)
     EXPECT_EQ(machineRegistryNumber(entry, "EstimatedSize"), payloadTable.installedKilobytes);
     EXPECT_EQ(machineRegistryNumber(entry, "NoModify"), 1);
     EXPECT_EQ(machineRegistryNumber(entry, "NoRepair"), 1);
+    EXPECT_EQ(machineRegistryText(entry, "ShortcutProgramsFolder"), "<missing>");
     EXPECT_EQ(script.texts["Installation Successful"], doneText);
 }
 
@@ -653,37 +654,26 @@ TEST_F(Trace, FinalYesNeverStartsTheProductWithMoreRights)
 
 // An administrator's account elevated over the shoulder of the user at the desktop: the
 // shortcuts go to that user's own Programs folder, and the uninstall entry records it (and the
-// Startup folder) for the uninstaller. The same account as the desktop's records nothing.
+// Startup folder) for the uninstaller. (The same account records nothing: NtFamilyWholeRun.)
 TEST_F(Trace, ShortcutsGoToTheDesktopUsersStartMenu)
 {
     const char *entry = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velmorant";
-    const std::string programs = "C:\\users\\desk\\Start Menu\\Programs";
-    const std::string startup = programs + "\\Startup";
-    for (int desktopUser : {DESKTOP_SAME, DESKTOP_OTHER}) {
-        SCOPED_TRACE(desktopUser);
-        TearDown();
-        SetUp();
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE, entry);
-        script.user = {1, desktopUser, "", ""};
-        snprintf(script.user.programsFolder, SHELL_PATH_SIZE, "%s", programs.c_str());
-        snprintf(script.user.startupFolder, SHELL_PATH_SIZE, "%s", startup.c_str());
-        script.answers["Installation Successful"] = IDNO;
-        std::vector<std::string> got = run();
-        std::string place = desktopUser == DESKTOP_OTHER ? programs + "|" : "";
-        std::vector<std::string> shortcuts;
-        for (const std::string &line : got)
-            if (line.rfind("shortcut:", 0) == 0)
-                shortcuts.push_back(line);
-        EXPECT_EQ(shortcuts, std::vector<std::string>(
-                                 {"shortcut:" + place + "Velmorant/Velmorant -> " + folder +
-                                      "\\velmorant.exe in " + folder,
-                                  "shortcut:" + place + "Velmorant/Uninstall -> " + folder +
-                                      "\\qxuninst.exe in " + folder}));
-        EXPECT_EQ(machineRegistryText(entry, "ShortcutProgramsFolder"),
-                  desktopUser == DESKTOP_OTHER ? programs : "<missing>");
-        EXPECT_EQ(machineRegistryText(entry, "ShortcutStartupFolder"),
-                  desktopUser == DESKTOP_OTHER ? startup : "<missing>");
-    }
+    const std::string programs = "C:\\users\\desk\\Programs";
+    script.user = {1, DESKTOP_OTHER, "C:\\users\\desk\\Programs", "C:\\users\\desk\\Startup"};
+    script.answers["Installation Successful"] = IDNO;
+    std::vector<std::string> shortcuts;
+    for (const std::string &line : run())
+        if (line.rfind("shortcut:", 0) == 0)
+            shortcuts.push_back(line);
+    const std::string in = " in " + folder;
+    EXPECT_EQ(shortcuts, std::vector<std::string>(
+                             {"shortcut:" + programs + "|Velmorant/Velmorant -> " + folder +
+                                  "\\velmorant.exe" + in,
+                              "shortcut:" + programs + "|Velmorant/Uninstall -> " + folder +
+                                  "\\qxuninst.exe" + in}));
+    EXPECT_EQ(machineRegistryText(entry, "ShortcutProgramsFolder"), programs);
+    EXPECT_EQ(machineRegistryText(entry, "ShortcutStartupFolder"), "C:\\users\\desk\\Startup");
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, entry);
 }
 
 // Every INI write is checked: a value that could not be written needs nothing set back, and
