@@ -68,10 +68,10 @@ int buildUninstallKeyPath(char *text, size_t size, const char *productName)
                       productName);
 }
 
-StartMethod firstStartMethod(int nt, uint32_t majorVersion)
+StartMethod startMethod(int nt, int elevated, int desktopUser)
 {
-    return nt && majorVersion >= SEPARATE_ADMINISTRATOR_MAJOR_VERSION ? START_THROUGH_DESKTOP
-                                                                       : START_DIRECTLY;
+    return !nt || (!elevated && desktopUser == DESKTOP_SAME) ? START_DIRECTLY
+                                                             : START_THROUGH_DESKTOP;
 }
 
 int refusesUser(int nt, uint32_t majorVersion, int administrator)

@@ -39,12 +39,15 @@ int buildUninstallKeyPath(char *text, size_t size, const char *productName);
 // without them.
 #define SEPARATE_ADMINISTRATOR_MAJOR_VERSION 6u
 
-// How the final Yes starts the product. Where the setup program may run with rights and in an
-// account the signed-in user's programs do not have, the desktop's shell starts it, as a
-// shortcut would; where that is not so, or the shell's start fails, the program is started
-// directly. Never both.
+// Who sits at the desktop, next to the account this program runs in.
+enum DesktopUser { DESKTOP_SAME, DESKTOP_OTHER, DESKTOP_UNKNOWN };
+
+// How the product is started for the user (the final Yes, the startup entry's first start).
+// Directly only where that gives it no more rights than the signed-in user has: the 9x family,
+// or a token that is not elevated and belongs to the desktop's user. Otherwise only the
+// desktop's shell may start it, as a shortcut would; when the shell cannot, nothing starts.
 enum StartMethod { START_THROUGH_DESKTOP, START_DIRECTLY };
-StartMethod firstStartMethod(int nt, uint32_t majorVersion);
+StartMethod startMethod(int nt, int elevated, int desktopUser);
 
 // Before Vista nothing asks for the rights the run needs: a user who is not an administrator
 // on such an NT system is sent away at the start. The 9x family has no such rights.

@@ -111,6 +111,12 @@ const SetupMessageText setupMessages[MESSAGE_COUNT] = {
      "aside, and they have been deleted since, so they cannot be put back:\r\n\r\n%s\r\n\r\n"
      "The setup program now goes on and installs them again.",
      STYLE_WARNING},
+    // MESSAGE_START_YOURSELF: product name, the program's full path
+    {"%s Installed",
+     "%s has been installed. It could not be started for you as the signed-in user, and this "
+     "setup program does not start it with its own rights. Start it yourself from the Start "
+     "menu, or open this program:\r\n\r\n%s",
+     STYLE_WARNING},
 };
 
 namespace {
@@ -137,18 +143,34 @@ const KnownReason knownReasons[] = {
     {0, "Windows gave no reason"},
 };
 
+// The reason in plain words, or the code itself.
+int reasonOfError(char *reason, size_t size, uint32_t error)
+{
+    for (const KnownReason &known : knownReasons)
+        if (known.error == error)
+            return copyText(reason, size, known.reason);
+    return formatText(reason, size, "Windows reported error %u", (unsigned)error);
+}
+
 }  // namespace
+
+int buildNotRestoredNote(char *text, size_t size, const char *earlier, uint32_t error)
+{
+    char reason[64];
+    return reasonOfError(reason, sizeof reason, error) &&
+           formatText(text, size,
+                      "\r\n\r\nThe note of the folder that the program reads could not be set "
+                      "back to %s (%s): it names the folder chosen in this run, where the "
+                      "program is not installed.",
+                      earlier, reason);
+}
 
 int appendNotDoneLine(char *lines, size_t size, InstallRecord record, uint32_t error)
 {
     char reason[64];
-    if (!formatText(reason, sizeof reason, "Windows reported error %u", (unsigned)error))
-        return 0;
-    for (const KnownReason &known : knownReasons)
-        if (known.error == error)
-            copyText(reason, sizeof reason, known.reason);
     char line[256];
-    return (unsigned)record < (unsigned)RECORD_COUNT &&
+    return reasonOfError(reason, sizeof reason, error) &&
+           (unsigned)record < (unsigned)RECORD_COUNT &&
            formatText(line, sizeof line, "\r\n- %s: %s", recordNames[record], reason) &&
            appendText(lines, size, line);
 }

@@ -24,6 +24,7 @@ enum SetupMessage {
     MESSAGE_NOT_ALL_DONE,
     MESSAGE_NOT_RESTORED,
     MESSAGE_EARLIER_LOST,
+    MESSAGE_START_YOURSELF,
     MESSAGE_COUNT
 };
 
@@ -48,5 +49,9 @@ enum InstallRecord {
 // was not written, from the platform's error code (missing rights, a policy, a full disk, or
 // the code itself). 0 with the list unchanged when the line does not fit.
 int appendNotDoneLine(char *lines, size_t size, InstallRecord record, uint32_t error);
+// The paragraph added to the message that ends a run when the INI value could not be set back
+// to earlier (and so names a folder where nothing was installed), with the reason. 0 when it
+// does not fit.
+int buildNotRestoredNote(char *text, size_t size, const char *earlier, uint32_t error);
 
 #endif

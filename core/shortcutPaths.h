@@ -9,6 +9,11 @@
 // Shell paths are held in buffers of this many bytes (MAX_PATH).
 #define SHELL_PATH_SIZE 260
 
+// Values of the uninstall entry: the Programs and Startup folders of another account (the
+// desktop's user, when an administrator's account ran the setup) that hold the shortcuts.
+#define SHORTCUT_FOLDER_VALUE "ShortcutProgramsFolder"
+#define STARTUP_FOLDER_VALUE "ShortcutStartupFolder"
+
 // "<special folder>\<group>".
 int buildGroupFolderPath(char *buffer, size_t size, const char *specialFolder, const char *group);
 // "<special folder>\<group>\<name>.lnk", or "<special folder>\<name>.lnk" without a group

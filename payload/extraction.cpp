@@ -132,36 +132,31 @@ void cleanLeftovers(const Extraction &run, int32_t i)
 
 // Whether the file at path may be replaced: 1 (also when there is none), 0 for a library a
 // running program holds, which keeps its present copy, -1 when it cannot be: read-only, a
-// folder, a library that cannot be opened for another reason, or, on the NT family, one of
-// several links to a file (the other names, wherever they are, would keep what the run moves
-// aside and removes).
+// folder, a library that cannot be opened for another reason. A name that is one of several
+// links to a file is replaced like any other: the new copy is made new and renamed over it,
+// and the other names keep the earlier file.
 int replaceable(const char *path, int nt)
 {
     DWORD attributes = GetFileAttributesA(path);
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return 1;
     int library = pathNamesDll(path);
-    if (!library && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
-        return -1;
+    if (!library)
+        return attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY) ? -1 : 1;
     // A library is opened for writing without being cut: one a running program holds refuses
-    // it with one of the errors the runtime reports as EACCES. Any other file only to look.
-    HANDLE file = CreateFileA(path, library ? GENERIC_READ | GENERIC_WRITE : 0,
+    // it with one of the errors the runtime reports as EACCES.
+    HANDLE file = CreateFileA(path, GENERIC_READ | GENERIC_WRITE,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | (nt ? FILE_SHARE_DELETE : 0),
                               NULL, OPEN_EXISTING, 0, NULL);
     if (file == INVALID_HANDLE_VALUE) {
         DWORD error = GetLastError();
-        if (!library)
-            return 1;  // left to its rename
         return error == ERROR_ACCESS_DENIED ||
                        (error >= ERROR_WRITE_PROTECT && error <= ERROR_SHARING_BUFFER_EXCEEDED)
                    ? 0
                    : -1;
     }
-    BY_HANDLE_FILE_INFORMATION information;
-    int linked = nt && GetFileInformationByHandle(file, &information) &&
-                 information.nNumberOfLinks > 1;
     CloseHandle(file);
-    return linked ? -1 : 1;
+    return 1;
 }
 
 // Writes file i's new copy under its temporary name, closed, with its times: each chunk in

@@ -13,22 +13,39 @@
 
 namespace {
 
-// Shows one of the sequence's messages, owned by the background window. The title's %s and
-// the text's conversions are filled from the arguments; a text that would not fit its
-// buffer is shown as its unfilled wording rather than cut.
-int showMessage(const SetupRun &run, SetupMessage which, ...)
+// Shows one of the sequence's messages, owned by the background window, with note appended.
+// The title's %s and the text's conversions are filled from the arguments; a text that would
+// not fit its buffer is shown as its unfilled wording rather than cut.
+int showMessageList(const SetupRun &run, SetupMessage which, const char *note, va_list arguments)
 {
     const SetupMessageText &message = setupMessages[which];
     char title[TEXT_BUFFER_SIZE];
-    char text[TEXT_BUFFER_SIZE];
+    char text[2 * TEXT_BUFFER_SIZE];
     if (!formatText(title, sizeof title, message.title, run.settings->productName))
         copyText(title, sizeof title, message.title);
-    va_list arguments;
-    va_start(arguments, which);
     if (!formatTextList(text, sizeof text, message.text, arguments))
         copyText(text, sizeof text, message.text);
-    va_end(arguments);
+    appendText(text, sizeof text, note);
     return run.calls->messageBox(run.backgroundWindow, text, title, message.style);
+}
+
+int showMessage(const SetupRun &run, SetupMessage which, ...)
+{
+    va_list arguments;
+    va_start(arguments, which);
+    int answer = showMessageList(run, which, "", arguments);
+    va_end(arguments);
+    return answer;
+}
+
+// The message that ends a run after the folder choice without installing: it also says when
+// the INI value names the chosen folder still.
+void showEnd(const SetupRun &run, SetupMessage which, ...)
+{
+    va_list arguments;
+    va_start(arguments, which);
+    showMessageList(run, which, run.notRestoredNote, arguments);
+    va_end(arguments);
 }
 
 PauseRoutine pauseOf(SetupRun &run)
@@ -49,13 +66,13 @@ int chooseFolderWithRoom(SetupRun &run)
     const InstallerSettings &settings = *run.settings;
     const char *dataFolder = run.folderChoice.folder;
     for (;;) {
-        if (!calls.chooseDataFolder(&run.folderChoice, 1)) {
-            showMessage(run, MESSAGE_NOT_INSTALLED);
+        if (!calls.chooseDataFolder(&run.folderChoice, 1))
             return 0;
-        }
-        // Written at once: the dialog proposes it again when the drive lacks room.
-        calls.writeProfileString(INI_SECTION, INI_DATA_DIR_KEY, dataFolder, settings.iniFileName);
-        run.dataFolderWritten = 1;
+        // Written at once: the dialog proposes it again when the drive lacks room. Written or
+        // not, the value is set back once the choice is made; only a value written here that
+        // differs from the earlier one needs it.
+        if (calls.writeProfileString(INI_SECTION, INI_DATA_DIR_KEY, dataFolder, settings.iniFileName))
+            run.dataFolderWritten = strcmp(dataFolder, run.earlierDataFolder) != 0;
         calls.changeDirectory(dataFolder);
         char root[TEXT_BUFFER_SIZE];
         buildDriveRoot(root, sizeof root, dataFolder, calls.currentDrive(), ansiLeadBytes());
@@ -74,13 +91,27 @@ int chooseFolderWithRoom(SetupRun &run)
 // An installed program reads the INI value: once the choice is made, the value it held goes
 // back, so that a run that ends without installing, even a killed one, leaves it as it was.
 // The completed install writes the chosen folder. Without an earlier value the choice stays,
-// to be proposed by the next run.
-void restoreEarlierDataFolder(const SetupRun &run)
+// to be proposed by the next run. A value that cannot be set back is named when the run ends
+// without installing; an install writes the chosen folder over it.
+void restoreEarlierDataFolder(SetupRun &run)
 {
     const char *earlier = run.earlierDataFolder;
-    if (run.dataFolderWritten && earlier[0] != '\0' && strcmp(earlier, run.folderChoice.folder) != 0)
-        run.calls->writeProfileString(INI_SECTION, INI_DATA_DIR_KEY, earlier,
-                                      run.settings->iniFileName);
+    if (run.dataFolderWritten && earlier[0] != '\0' &&
+        !run.calls->writeProfileString(INI_SECTION, INI_DATA_DIR_KEY, earlier,
+                                       run.settings->iniFileName) &&
+        !buildNotRestoredNote(run.notRestoredNote, sizeof run.notRestoredNote, earlier,
+                              run.calls->lastError()))
+        copyText(run.notRestoredNote, sizeof run.notRestoredNote,
+                 "\r\n\r\nThe note of the folder that the program reads could not be set back.");
+}
+
+// Where the shortcuts go: the desktop user's own Programs or Startup folder when another
+// account (an administrator's, over the user's shoulder) runs the setup, else NULL: this
+// account's own, as for the user who runs it.
+const char *shortcutFolder(const SetupRun &run, int startup)
+{
+    const char *folder = startup ? run.user.startupFolder : run.user.programsFolder;
+    return run.user.desktopUser == DESKTOP_OTHER && folder[0] != '\0' ? folder : NULL;
 }
 
 // Notes a record outside the folder that could not be written, for the message before the
@@ -168,12 +199,31 @@ uint32_t registerUninstaller(const SetupRun &run)
         // The uninstaller is the only maintenance there is: no Modify or Repair button.
         setNumberValue(calls, key, "NoModify", 1),
         setNumberValue(calls, key, "NoRepair", 1),
+        // Where the uninstaller finds the shortcuts that are not in its own account's folders.
+        shortcutFolder(run, 0) != NULL
+            ? setTextValue(calls, key, SHORTCUT_FOLDER_VALUE, shortcutFolder(run, 0))
+            : 0,
+        shortcutFolder(run, 1) != NULL && run.settings->addStartupEntry
+            ? setTextValue(calls, key, STARTUP_FOLDER_VALUE, shortcutFolder(run, 1))
+            : 0,
     };
     calls.closeKey(key);
     for (uint32_t result : results)
         if (result != ERROR_SUCCESS)
             return result;
     return 0;
+}
+
+// Starts the installed program for the user: directly (with command) only where that gives it
+// no more rights than the signed-in user has, else through the desktop's shell. 0 when
+// nothing was started.
+int startForUser(const SetupRun &run, const char *command, const char *arguments)
+{
+    if (startMethod(run.nt, run.user.elevated, run.user.desktopUser) == START_DIRECTLY) {
+        run.calls->startProgram(command, SW_SHOW);
+        return 1;
+    }
+    return run.calls->startFromDesktop(run.programPath, run.folderChoice.folder, arguments);
 }
 
 void addStartupEntry(SetupRun &run)
@@ -190,10 +240,12 @@ void addStartupEntry(SetupRun &run)
                                                                 : settings.productName;
     const char *arguments = settings.startupArguments[0] != '\0' ? settings.startupArguments : NULL;
     noteWrite(run, RECORD_STARTUP_ENTRY,
-              calls.createShortcut(NULL, name, run.programPath, run.folderChoice.folder, arguments));
+              calls.createShortcut(shortcutFolder(run, 1), NULL, name, run.programPath,
+                                   run.folderChoice.folder, arguments));
+    // Started once now; the final question offers it again when the shell could not.
     char command[TEXT_BUFFER_SIZE];
     if (buildStartupCommand(command, sizeof command, run.programPath, settings.startupArguments))
-        calls.startProgram(command, SW_SHOW);
+        startForUser(run, command, arguments);
 }
 
 // Runs <data folder>\<fileName> with its quoted path as first argument and waits for it.
@@ -209,17 +261,14 @@ intptr_t runFromDataFolder(const SetupRun &run, const char *fileName, const char
     return run.calls->runAndWait(path, quoted, argument1, argument2);
 }
 
-// The final Yes: the product starts as the signed-in user where an elevated run could
-// otherwise start it as an administrator; directly where the system does not separate the
-// two, or the desktop's shell cannot be asked.
+// The final Yes: never with more rights than the signed-in user has. When only the desktop's
+// shell may start the product and it cannot, the user learns where the program is.
 void startProduct(const SetupRun &run)
 {
-    if (firstStartMethod(run.nt, run.majorVersion) == START_THROUGH_DESKTOP &&
-        run.calls->startFromDesktop(run.programPath, run.folderChoice.folder))
-        return;
     char command[TEXT_BUFFER_SIZE];
-    if (buildQuotedPath(command, sizeof command, run.programPath))
-        run.calls->startProgram(command, SW_SHOW);
+    if (buildQuotedPath(command, sizeof command, run.programPath) &&
+        !startForUser(run, command, NULL))
+        showMessage(run, MESSAGE_START_YOURSELF, run.settings->productName, run.programPath);
 }
 
 // The steps after the background window; an early end returns at once, leaving the window
@@ -236,6 +285,9 @@ void runSteps(SetupRun &run)
         showMessage(run, MESSAGE_NOT_INSTALLED);
         return;
     }
+    // Nothing is written before the agreement is accepted.
+    calls.removeEarlierUninstallerHelpers();
+    calls.readSignedInUser(&run.user);
 
     // A value that would not fit whole is not one a program of ours wrote: none to restore.
     DWORD length = calls.readProfileString(INI_SECTION, INI_DATA_DIR_KEY, "", run.earlierDataFolder,
@@ -244,8 +296,10 @@ void runSteps(SetupRun &run)
         run.earlierDataFolder[0] = '\0';
     int chosen = chooseFolderWithRoom(run);
     restoreEarlierDataFolder(run);
-    if (!chosen)
+    if (!chosen) {
+        showEnd(run, MESSAGE_NOT_INSTALLED);
         return;
+    }
     // The program and uninstaller paths are needed only after the extraction, but a folder
     // whose paths cannot be named in full is refused now, before anything is written. The
     // shortcuts hand them to the shell, which takes no path of MAX_PATH bytes or more: a
@@ -256,7 +310,7 @@ void runSteps(SetupRun &run)
                              UNINSTALLER_FILE_NAME) ||
         strlen(run.programPath) >= SHELL_PATH_SIZE ||
         strlen(run.uninstallerPath) >= SHELL_PATH_SIZE) {
-        showMessage(run, MESSAGE_PATH_TOO_LONG);
+        showEnd(run, MESSAGE_PATH_TOO_LONG);
         return;
     }
 
@@ -271,7 +325,7 @@ void runSteps(SetupRun &run)
     if (serviceConfigured && run.nt) {
         showMessage(run, MESSAGE_OLD_SERVICE);
         if (calls.removeOldService(settings.serviceName, pauseOf(run)) != 0) {
-            showMessage(run, MESSAGE_SERVICE_NOT_REMOVED);
+            showEnd(run, MESSAGE_SERVICE_NOT_REMOVED);
             return;
         }
         calls.pause(&run.animation, SERVICE_PAUSE_MILLISECONDS);
@@ -283,7 +337,7 @@ void runSteps(SetupRun &run)
                                sizeof unrestored);
     if (result == EXTRACT_NOT_RESTORED) {
         // The one failure after which the earlier installation is not whole: the file is named.
-        showMessage(run, MESSAGE_NOT_RESTORED, unrestored);
+        showEnd(run, MESSAGE_NOT_RESTORED, unrestored);
         return;
     }
     // Said once: the stopped run's journal that named them is gone now.
@@ -293,17 +347,17 @@ void runSteps(SetupRun &run)
         static const SetupMessage failures[] = {MESSAGE_FAILED_CREATE, MESSAGE_FAILED_WRITE,
                                                 MESSAGE_FAILED_MEMORY};
         // The extraction has put every earlier file back and left nothing of its own.
-        showMessage(run, result >= 1 && result <= 3 ? failures[result - 1] : MESSAGE_FAILED_CREATE);
+        showEnd(run, result >= 1 && result <= 3 ? failures[result - 1] : MESSAGE_FAILED_CREATE);
         return;
     }
     calls.destroyWindow(progress);
 
     noteWrite(run, RECORD_PROGRAM_SHORTCUT,
-              calls.createShortcut(settings.folderName, settings.productName, run.programPath,
-                                   dataFolder, NULL));
+              calls.createShortcut(shortcutFolder(run, 0), settings.folderName,
+                                   settings.productName, run.programPath, dataFolder, NULL));
     noteWrite(run, RECORD_UNINSTALL_SHORTCUT,
-              calls.createShortcut(settings.folderName, UNINSTALL_SHORTCUT_NAME,
-                                   run.uninstallerPath, dataFolder, NULL));
+              calls.createShortcut(shortcutFolder(run, 0), settings.folderName,
+                                   UNINSTALL_SHORTCUT_NAME, run.uninstallerPath, dataFolder, NULL));
     noteWrite(run, RECORD_UNINSTALL_ENTRY, registerUninstaller(run));
     // Before anything of the installation is started: the program reads the folder from it.
     if (!calls.writeProfileString(INI_SECTION, INI_DATA_DIR_KEY, dataFolder, settings.iniFileName))
@@ -323,6 +377,7 @@ void runSteps(SetupRun &run)
         showMessage(run, MESSAGE_NOT_ALL_DONE, settings.productName, run.notDone);
     int answer = showMessage(run, MESSAGE_DONE, settings.productName, settings.productName);
     calls.destroyWindow(run.backgroundWindow);
+    run.backgroundWindow = NULL;  // a message after it has no owner
     calls.deleteObject(run.picture.font);
     if (answer == IDYES)
         startProduct(run);
@@ -354,7 +409,6 @@ int runSetup(SetupRun *run, HINSTANCE instance, const InstallerSettings &setting
         showMessage(*run, MESSAGE_DAMAGED);
         return 0;
     }
-    calls.removeEarlierUninstallerHelpers();
     formatText(run->paintedTitle, sizeof run->paintedTitle, BACKGROUND_TITLE_FORMAT,
                settings.productName);
     run->picture.font = createTitleFont();

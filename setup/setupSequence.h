@@ -10,6 +10,7 @@
 #include "core/payloadTable.h"
 #include "payload/extraction.h"
 #include "payload/payloadCheck.h"
+#include "platform/signedInUser.h"
 #include "system/runningCopies.h"
 #include "system/setupRunLock.h"
 #include "ui/backgroundWindow.h"
@@ -25,6 +26,8 @@ struct SetupCalls {
     // Takes away the copies that earlier uninstalls left in the temporary folder, where
     // nothing holds them any more.
     void (*removeEarlierUninstallerHelpers)(void);
+    // Whether the run is elevated or not the desktop user's, and that user's folders.
+    void (*readSignedInUser)(SignedInUser *user);
     int(WINAPI *messageBox)(HWND owner, LPCSTR text, LPCSTR title, UINT style);
     // The modal agreement: 1 accepted, 0 refused, -1 not shown.
     INT_PTR (*runAgreement)(HINSTANCE instance, HWND owner);
@@ -47,9 +50,11 @@ struct SetupCalls {
     int (*extract)(const PayloadTable &table, HWND window, ProgressRoutine progress,
                    char *unrestored, size_t unrestoredSize);
     ProgressRoutine progress;
-    // 0 when the shortcut was written, else the platform's error code.
-    uint32_t (*createShortcut)(const char *group, const char *name, const char *target,
-                               const char *workingDirectory, const char *arguments);
+    // 0 when the shortcut was written, else the platform's error code. specialFolder: the
+    // Programs or Startup folder of another account, or NULL for this account's own.
+    uint32_t (*createShortcut)(const char *specialFolder, const char *group, const char *name,
+                               const char *target, const char *workingDirectory,
+                               const char *arguments);
     LONG(WINAPI *createKey)(HKEY root, LPCSTR path, DWORD reserved, LPSTR keyClass, DWORD options,
                             REGSAM access, LPSECURITY_ATTRIBUTES security, PHKEY key,
                             LPDWORD disposition);
@@ -65,7 +70,7 @@ struct SetupCalls {
     DWORD(WINAPI *lastError)(void);
     UINT(WINAPI *startProgram)(LPCSTR command, UINT show);
     // Starts the program through the desktop's shell, as the signed-in user: 1 when started.
-    int (*startFromDesktop)(const char *program, const char *folder);
+    int (*startFromDesktop)(const char *program, const char *folder, const char *arguments);
     // Runs path with up to three arguments (NULL ends them) and waits: its exit code, or -1.
     intptr_t (*runAndWait)(const char *path, const char *argument0, const char *argument1,
                            const char *argument2);
@@ -82,7 +87,8 @@ struct SetupRun {
     const SetupCalls *calls;
     int nt;
     uint32_t majorVersion;
-    HWND backgroundWindow;
+    HWND backgroundWindow;  // NULL again once destroyed
+    SignedInUser user;      // read once the agreement is accepted
     char paintedTitle[TEXT_BUFFER_SIZE];  // "Install <productName>"
     BackgroundPicture picture;            // the title font and the painted title
     PauseAnimation animation;
@@ -90,6 +96,9 @@ struct SetupRun {
     // The INI value before the run ("" when none), and whether the run has written its own.
     char earlierDataFolder[TEXT_BUFFER_SIZE];
     int dataFolderWritten;
+    // Said at the end of a run that installs nothing when the earlier value could not be put
+    // back ("" otherwise).
+    char notRestoredNote[TEXT_BUFFER_SIZE];
     // The data folder joined with the program's and the uninstaller's file names.
     char programPath[TEXT_BUFFER_SIZE];
     char uninstallerPath[TEXT_BUFFER_SIZE];

@@ -59,7 +59,7 @@ void textArgument(VARIANT *argument, const AutomationStrings &strings, const WCH
 }
 
 // The shell application of the desktop, or NULL. Every interface on the way is released.
-IShellDispatch2 *desktopShell(void)
+IShellDispatch2 *desktopShell(CreateInstanceCall createInstance)
 {
     IShellWindows *windows = NULL;
     IDispatch *desktop = NULL;
@@ -78,8 +78,8 @@ IShellDispatch2 *desktopShell(void)
     location.lVal = CSIDL_DESKTOP;
     LONG window = 0;
     // Each step only when the one before gave its interface.
-    if (CoCreateInstance(CLSID_ShellWindows, NULL, CLSCTX_ALL, IID_IShellWindows,
-                         reinterpret_cast<void **>(&windows)) == S_OK &&
+    if (createInstance(CLSID_ShellWindows, NULL, CLSCTX_ALL, IID_IShellWindows,
+                       reinterpret_cast<void **>(&windows)) == S_OK &&
         windows->FindWindowSW(&location, &root, SWC_DESKTOP, &window, SWFO_NEEDDISPATCH,
                               &desktop) == S_OK && desktop != NULL &&
         desktop->QueryInterface(IID_IServiceProvider, reinterpret_cast<void **>(&provider)) == S_OK &&
@@ -101,35 +101,44 @@ IShellDispatch2 *desktopShell(void)
 
 }  // namespace
 
-int startFromDesktop(const char *program, const char *folder)
+int startFromDesktop(const char *program, const char *folder, const char *arguments)
+{
+    return startFromDesktopWith(CoCreateInstance, program, folder, arguments);
+}
+
+int startFromDesktopWith(CreateInstanceCall createInstance, const char *program,
+                         const char *folder, const char *arguments)
 {
     WCHAR wideProgram[TEXT_BUFFER_SIZE];
     WCHAR wideFolder[TEXT_BUFFER_SIZE];
+    WCHAR wideArguments[TEXT_BUFFER_SIZE];
     AutomationStrings strings = {NULL, NULL, NULL};
     int started = 0;
     if (MultiByteToWideChar(CP_ACP, 0, program, -1, wideProgram, TEXT_BUFFER_SIZE) == 0 ||
         MultiByteToWideChar(CP_ACP, 0, folder, -1, wideFolder, TEXT_BUFFER_SIZE) == 0 ||
+        MultiByteToWideChar(CP_ACP, 0, arguments != NULL ? arguments : "", -1, wideArguments,
+                            TEXT_BUFFER_SIZE) == 0 ||
         !loadAutomationStrings(&strings)) {
         if (strings.library != NULL)
             FreeLibrary(strings.library);
         return 0;
     }
     CoInitialize(NULL);
-    IShellDispatch2 *shell = desktopShell();
+    IShellDispatch2 *shell = desktopShell(createInstance);
     if (shell != NULL) {
         BSTR file = strings.alloc(wideProgram);
-        VARIANT arguments, directory, operation, show;
-        textArgument(&arguments, strings, L"");
+        VARIANT parameters, directory, operation, show;
+        textArgument(&parameters, strings, wideArguments);
         textArgument(&directory, strings, wideFolder);
         textArgument(&operation, strings, L"");  // the program's own verb: open
         memset(&show, 0, sizeof show);
         show.vt = VT_I4;
         show.lVal = SW_SHOWNORMAL;
-        if (file != NULL && arguments.vt == VT_BSTR && directory.vt == VT_BSTR &&
+        if (file != NULL && parameters.vt == VT_BSTR && directory.vt == VT_BSTR &&
             operation.vt == VT_BSTR)
-            started = shell->ShellExecute(file, arguments, directory, operation, show) == S_OK;
+            started = shell->ShellExecute(file, parameters, directory, operation, show) == S_OK;
         strings.free(file);
-        VARIANT *texts[] = {&arguments, &directory, &operation};
+        VARIANT *texts[] = {&parameters, &directory, &operation};
         for (VARIANT *text : texts)
             if (text->vt == VT_BSTR)
                 strings.free(text->bstrVal);

@@ -45,9 +45,17 @@ uint32_t errorOfResult(HRESULT result)
 uint32_t createShortcut(const char *group, const char *name, const char *target,
                         const char *workingDirectory, const char *arguments)
 {
-    char specialFolder[SHELL_PATH_SIZE];
-    if (!specialFolderPath(group != NULL ? CSIDL_PROGRAMS : CSIDL_STARTUP, specialFolder))
+    return createShortcutIn(NULL, group, name, target, workingDirectory, arguments);
+}
+
+uint32_t createShortcutIn(const char *otherFolder, const char *group, const char *name,
+                          const char *target, const char *workingDirectory, const char *arguments)
+{
+    char ownFolder[SHELL_PATH_SIZE];
+    if (otherFolder == NULL &&
+        !specialFolderPath(group != NULL ? CSIDL_PROGRAMS : CSIDL_STARTUP, ownFolder))
         return ERROR_PATH_NOT_FOUND;
+    const char *specialFolder = otherFolder != NULL ? otherFolder : ownFolder;
 
     // Every path is composed before anything is made, so a name too long for the shell's
     // buffers leaves no folder behind.

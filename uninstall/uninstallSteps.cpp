@@ -65,14 +65,14 @@ void reportLink(const char *path)
     reportFailureReason(path, UNINSTALL_LINK_REASON);
 }
 
-// Removes a file, or an emptied folder, of the data folder and reports what stays: a folder
-// that cannot go yet is no failure. 0 when the data folder itself now leads elsewhere.
-int removeInstalledEntry(const char *path, int folderExpected)
+// Removes a file, or an emptied folder, in folder and reports what stays: a folder that cannot
+// go yet is no failure. 0 when folder itself now leads elsewhere.
+int removeEntryIn(const char *folder, const char *path, int folderExpected)
 {
     RemovalGuard guard = {isNtPlatform(), folderExpected ? 1 : deleteAttempts,
                           deleteRetryMilliseconds};
     RemovalOutcome outcome;
-    removeInFolder(uninstallFolder, path, folderExpected, guard, ansiLeadBytes(), &outcome);
+    removeInFolder(folder, path, folderExpected, guard, ansiLeadBytes(), &outcome);
     switch (outcome.result) {
     case REMOVAL_DONE:
         SHChangeNotify(folderExpected ? SHCNE_RMDIR : SHCNE_DELETE, SHCNF_PATHA, path, NULL);
@@ -86,9 +86,15 @@ int removeInstalledEntry(const char *path, int folderExpected)
         break;
     case REMOVAL_LINK:
         reportLink(outcome.link);
-        return !sameFolder(outcome.link, uninstallFolder, ansiLeadBytes());
+        return !sameFolder(outcome.link, folder, ansiLeadBytes());
     }
     return 1;
+}
+
+// The same in the data folder.
+int removeInstalledEntry(const char *path, int folderExpected)
+{
+    return removeEntryIn(uninstallFolder, path, folderExpected);
 }
 
 // What a setup run left beside an installed file: the new copy of a run stopped before it
@@ -123,6 +129,53 @@ int readText(HKEY root, const char *keyPath, const char *value, char *text, DWOR
     return 1;
 }
 
+// The Programs or Startup folder of another account that the uninstall entry records: a full
+// path that fits the shell's buffers, or 0.
+int recordedShortcutFolder(const char *productName, const char *value, char *folder)
+{
+    char keyPath[TEXT_BUFFER_SIZE];
+    return buildUninstallKeyPath(keyPath, sizeof keyPath, productName) &&
+           readText(HKEY_LOCAL_MACHINE, keyPath, value, folder, SHELL_PATH_SIZE) &&
+           ((folder[0] != '\0' && folder[1] == ':' && folder[2] == '\\') ||
+            (folder[0] == '\\' && folder[1] == '\\'));
+}
+
+// The product's own shortcut names in programs (its group) or startup, either NULL. In
+// another account's folders (guarded) every deletion is the entry itself, never through a
+// link, and nothing else there is touched.
+void removeShortcutsIn(const char *programs, const char *startup, const InstallerSettings &settings,
+                       int guarded)
+{
+    char link[SHELL_PATH_SIZE];
+    char group[SHELL_PATH_SIZE];
+    if (programs != NULL) {
+        const char *groupName = settings.folderName;
+        const char *names[] = {settings.productName, UNINSTALL_SHORTCUT_NAME};
+        for (const char *name : names)
+            if (buildLinkPath(link, sizeof link, programs, groupName, name)) {
+                if (guarded)
+                    removeEntryIn(programs, link, 0);
+                else
+                    removeFile(link);
+            }
+        if (buildGroupFolderPath(group, sizeof group, programs, groupName)) {
+            if (guarded)
+                removeEntryIn(programs, group, 1);
+            else
+                removeFolderIfEmpty(group);
+        }
+    }
+    const char *name = settings.startupShortcutName[0] != '\0' ? settings.startupShortcutName
+                                                                 : settings.productName;
+    if (startup != NULL && settings.addStartupEntry &&
+        buildLinkPath(link, sizeof link, startup, NULL, name)) {
+        if (guarded)
+            removeEntryIn(startup, link, 0);
+        else
+            removeFile(link);
+    }
+}
+
 }  // namespace
 
 void reportFailure(const char *item, uint32_t errorCode, int readOnly)
@@ -138,6 +191,18 @@ void reportFailureReason(const char *item, const char *reason)
     failureCount++;
     if (!appendReportLine(failureReport, sizeof failureReport, item, reason))
         droppedFailures++;
+}
+
+void removeShortcuts(const InstallerSettings &settings)
+{
+    char programs[SHELL_PATH_SIZE];
+    char startup[SHELL_PATH_SIZE];
+    removeShortcutsIn(specialFolderPath(CSIDL_PROGRAMS, programs) ? programs : NULL,
+                      specialFolderPath(CSIDL_STARTUP, startup) ? startup : NULL, settings, 0);
+    const char *product = settings.productName;
+    removeShortcutsIn(recordedShortcutFolder(product, SHORTCUT_FOLDER_VALUE, programs) ? programs : NULL,
+                      recordedShortcutFolder(product, STARTUP_FOLDER_VALUE, startup) ? startup : NULL,
+                      settings, 1);
 }
 
 int installationFound(const InstallerSettings &settings)
@@ -192,30 +257,6 @@ int removeInstalledFiles(const PayloadNameList &names)
         }
     }
     return 1;
-}
-
-void removeShortcuts(const InstallerSettings &settings)
-{
-    char programs[SHELL_PATH_SIZE];
-    char link[SHELL_PATH_SIZE];
-    char group[SHELL_PATH_SIZE];
-    if (specialFolderPath(CSIDL_PROGRAMS, programs)) {
-        const char *groupName = settings.folderName;
-        if (buildLinkPath(link, sizeof link, programs, groupName, settings.productName))
-            removeFile(link);
-        if (buildLinkPath(link, sizeof link, programs, groupName, UNINSTALL_SHORTCUT_NAME))
-            removeFile(link);
-        if (buildGroupFolderPath(group, sizeof group, programs, groupName))
-            removeFolderIfEmpty(group);
-    }
-    char startup[SHELL_PATH_SIZE];
-    if (settings.addStartupEntry && specialFolderPath(CSIDL_STARTUP, startup)) {
-        const char *name = settings.startupShortcutName[0] != '\0'
-                               ? settings.startupShortcutName
-                               : settings.productName;
-        if (buildLinkPath(link, sizeof link, startup, NULL, name))
-            removeFile(link);
-    }
 }
 
 void removeRegistration(const char *productName)

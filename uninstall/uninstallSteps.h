@@ -30,7 +30,8 @@ void reportFailureReason(const char *item, const char *reason);
 // is reported and nothing below it touched. 0 when that is the data folder itself: nothing
 // in it may be touched, the uninstaller's own file neither.
 int removeInstalledFiles(const PayloadNameList &names);
-// The two Start-menu shortcuts, their group folder when then empty, the startup shortcut.
+// The two Start-menu shortcuts, their group folder when then empty, the startup shortcut: in
+// this account's folders, and in another account's that the uninstall entry records.
 void removeShortcuts(const InstallerSettings &settings);
 // The uninstall entry under HKEY_LOCAL_MACHINE.
 void removeRegistration(const char *productName);

@@ -175,21 +175,20 @@ TEST(Upgrade, UpgradesInARowReplaceProgramsThatStillRun)
 
 // A run stopped after its first rename, and one stopped after its last, each as a kill there
 // would stop it, leave their journal. The next run first puts every earlier file back: seen
-// here because that run then stops before it replaces anything (a second link to the earlier
-// program, made to its moved-aside copy, stops it), leaving the earlier installation whole.
-// A run after it completes. Then a stopped run's moved-aside program deleted by hand: the next
-// run names it once as lost and installs, and the run after it says nothing of it.
+// here because that run then stops before it replaces anything (the earlier program, made
+// read-only in its moved-aside copy, cannot be replaced), leaving the earlier installation
+// whole. A run after it completes. Then a stopped run's moved-aside program deleted by hand:
+// the next run names it once as lost and installs, and the run after it says nothing of it.
 TEST(Upgrade, RunKilledBetweenItsRenamesIsRolledBackByTheNextRun)
 {
     std::vector<std::string> earlier = installEarlier();
     std::string folder = defaultFolder;
-    std::string link = scratchFolder("link") + "\\velmorant.exe";
     for (int renames : {1, 6}) {
         SCOPED_TRACE(renames);
         runStoppedAfterRename(renames);
         ASSERT_TRUE(fileExists(folder + "\\velmorant.vminst-journal"));
-        ASSERT_TRUE(CreateHardLinkA(link.c_str(), (folder + "\\velmorant.exe.vminst-old").c_str(),
-                                    NULL));
+        ASSERT_TRUE(SetFileAttributesA((folder + "\\velmorant.exe.vminst-old").c_str(),
+                                       FILE_ATTRIBUTE_READONLY));
         ProcessRun next;
         startAndAccept(next);
         chooseFolderInDialog(next.processId(), NULL, NULL);
@@ -197,7 +196,7 @@ TEST(Upgrade, RunKilledBetweenItsRenamesIsRolledBackByTheNextRun)
              {{closeCopiesTitle, IDOK, NULL}, {failedTitle, IDOK, failedCreateText}});
         EXPECT_EQ(next.wait(), 0);
         EXPECT_EQ(installationState(folder), earlier);
-        ASSERT_TRUE(DeleteFileA(link.c_str()));
+        ASSERT_TRUE(SetFileAttributesA((folder + "\\velmorant.exe").c_str(), FILE_ATTRIBUTE_NORMAL));
     }
     installWithDefaults();
     expectInstalledIn(folder);

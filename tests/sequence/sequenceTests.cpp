@@ -185,7 +185,8 @@ TEST(DefaultSettings, FolderOpenToOthersIsQuestionedFirst)
 }
 
 // The setup program and the uninstaller take one lock: the one started second says so and
-// ends without writing, whichever it is.
+// ends without writing, whichever it is, and so does a run that finds another object under
+// the lock's name.
 TEST(DefaultSettings, SetupAndUninstallerNeverRunTogether)
 {
     std::string uninstaller = "\"" + buildFile("uninstall/qxuninst.exe") + "\"";
@@ -215,6 +216,16 @@ TEST(DefaultSettings, SetupAndUninstallerNeverRunTogether)
     EXPECT_EQ(secondSetup.wait(), 0);
     pressButton(notFound, IDOK);
     EXPECT_EQ(uninstall.wait(), 3);
+
+    // An event that any program made under the lock's name holds it too.
+    HANDLE planted = CreateEventA(NULL, TRUE, FALSE, "Global\\Velmorant setup or uninstall");
+    ASSERT_NE(planted, (HANDLE)NULL);
+    ProcessRun squatted;
+    ASSERT_TRUE(squatted.start(setupProgram("setup.exe")));
+    SeenBox refusedAgain = answerBox("Setup Already Running", IDOK, 30000, squatted.processId());
+    EXPECT_EQ(refusedAgain.text, alreadyRunningText);
+    EXPECT_EQ(squatted.wait(), 0);
+    CloseHandle(planted);
     EXPECT_EQ(iniText("velmorant.ini", "Options", "dataDir"), "<missing>");
     EXPECT_EQ(machineRegistryText(uninstallKey, "DisplayName"), "<missing>");
 }
@@ -361,8 +372,11 @@ TEST(StartupPrompt, YesMakesTheEntryAndStartsTheProgram)
                {"Installation Successful", IDNO, doneText}});
     EXPECT_EQ(run.wait(), 0);
     std::string folder = installedIn;
+    // Started at once by the desktop's shell: the run is elevated, as Wine runs a program whose
+    // manifest asks for it.
     EXPECT_EQ(recordedStarts(1),
-              std::vector<std::string>({"velmorant.exe|\"" + folder + "\\velmorant.exe\" \\n|" + folder}));
+              std::vector<std::string>({"velmorant.exe|\"" + folder + "\\velmorant.exe\"|" + folder}));
+    EXPECT_EQ(recordedParents(1), std::vector<std::string>({"velmorant.exe|explorer.exe"}));
     ShellLinkSeen startup = readShellLink(startupFolder() + "\\Velmorant.lnk");
     ASSERT_TRUE(startup.loaded);
     EXPECT_EQ(startup.target, folder + "\\velmorant.exe");

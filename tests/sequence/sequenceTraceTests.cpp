@@ -35,6 +35,8 @@ struct Script {
     uint32_t majorVersion = 6;
     bool administrator = true;
     bool desktopStarts = true;
+    // The token and the desktop's user: an elevated administrator at the desktop by default.
+    SignedInUser user = {1, DESKTOP_SAME, "", ""};
     // Writes refused, with the error code: "shortcut:<name>", "key", "value:<name>", "ini".
     std::map<std::string, uint32_t> refused;
     uint32_t lastError = 0;
@@ -78,7 +80,8 @@ const SetupCalls tracedCalls = {
         log(std::string("check payload") + (&table == &payloadTable ? "" : " (another table)"));
         return script.payloadIntact ? 1 : 0;
     },
-    .removeEarlierUninstallerHelpers = []() {},
+    .removeEarlierUninstallerHelpers = []() { log("remove earlier helpers"); },
+    .readSignedInUser = [](SignedInUser *user) { *user = script.user; },
     .messageBox = [](HWND owner, LPCSTR text, LPCSTR title, UINT style) WINAPI -> int {
         log("box:" + std::string(title) + (owner == setupRun.backgroundWindow ? "" : " (not owned)") +
             " style " + std::to_string(style));
@@ -160,9 +163,10 @@ const SetupCalls tracedCalls = {
         return script.extractResult;
     },
     .progress = showProgress,
-    .createShortcut = [](const char *group, const char *name, const char *target,
-                         const char *folder, const char *arguments) -> uint32_t {
-        log(std::string("shortcut:") + (group != NULL ? group : "(startup)") + "/" + name +
+    .createShortcut = [](const char *specialFolder, const char *group, const char *name,
+                         const char *target, const char *folder, const char *arguments) -> uint32_t {
+        log(std::string("shortcut:") + (specialFolder != NULL ? specialFolder + std::string("|") : "") +
+            (group != NULL ? group : "(startup)") + "/" + name +
             " -> " + target + " in " + folder +
             (arguments != NULL ? std::string(" args ") + arguments : ""));
         return refusal("shortcut:" + std::string(name));
@@ -188,8 +192,9 @@ const SetupCalls tracedCalls = {
     .readProfileString = GetPrivateProfileStringA,
     .writeProfileString = [](LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR file) WINAPI -> BOOL {
         log(std::string("ini:") + section + "/" + key + "=" + value + " in " + file);
-        if (refusal("ini") != 0) {
-            script.lastError = refusal("ini");
+        uint32_t refused = refusal("ini") != 0 ? refusal("ini") : refusal("ini:" + std::string(value));
+        if (refused != 0) {
+            script.lastError = refused;
             return FALSE;
         }
         return WritePrivateProfileStringA(section, key, value, file);
@@ -199,8 +204,9 @@ const SetupCalls tracedCalls = {
         log("winexec:" + std::string(command) + " show " + std::to_string(show));
         return 33;
     },
-    .startFromDesktop = [](const char *program, const char *folder) -> int {
-        log("desktop start:" + std::string(program) + " in " + folder);
+    .startFromDesktop = [](const char *program, const char *folder, const char *arguments) -> int {
+        log("desktop start:" + std::string(program) + " in " + folder +
+            (arguments != NULL ? std::string(" args ") + arguments : ""));
         return script.desktopStarts ? 1 : 0;
     },
     .runAndWait = [](const char *path, const char *argument0, const char *argument1,
@@ -270,6 +276,7 @@ TEST_F(Trace, NtFamilyWholeRun)
         "lock:Velmorant",
         "check payload",
         "dialog:111",
+        "remove earlier helpers",  // only once the agreement is accepted
         "chooseDataFolder always asking",
         "ini:Options/dataDir=" + folder + " in velmorant.ini",
         "chdir:" + folder,
@@ -304,6 +311,7 @@ TEST_F(Trace, NtFamilyWholeRun)
     EXPECT_EQ(machineRegistryNumber(entry, "EstimatedSize"), payloadTable.installedKilobytes);
     EXPECT_EQ(machineRegistryNumber(entry, "NoModify"), 1);
     EXPECT_EQ(machineRegistryNumber(entry, "NoRepair"), 1);
+    EXPECT_EQ(machineRegistryText(entry, "ShortcutProgramsFolder"), "<missing>");
     EXPECT_EQ(script.texts["Installation Successful"], doneText);
 }
 
@@ -320,6 +328,7 @@ TEST_F(Trace, Windows9xIniValueBeforeTheStartupEntry)
         "lock:Velmorant",
         "check payload",
         "dialog:111",
+        "remove earlier helpers",
         "chooseDataFolder always asking",
         "ini:Options/dataDir=" + folder + " in velmorant.ini",
         "chdir:" + folder,
@@ -354,6 +363,7 @@ TEST_F(Trace, NoSpaceAsksForAnotherFolder)
         "lock:Velmorant",
         "check payload",
         "dialog:111",
+        "remove earlier helpers",
         "chooseDataFolder always asking",
         "ini:Options/dataDir=D:\\small in velmorant.ini",
         "chdir:D:\\small",
@@ -384,9 +394,9 @@ TEST_F(Trace, NetworkFolderIsMeasuredOnItsShare)
     script.folders = {"\\\\server\\share\\Velmorant"};
     script.freeClusters = {-1};  // unreadable: the check is skipped
     std::vector<std::string> got = run();
-    ASSERT_GE(got.size(), 8u);
-    EXPECT_EQ(got[6], "diskfree:\\\\server\\share\\");
-    EXPECT_EQ(got[7], "closeRunningCopies of Velmorant");
+    ASSERT_GE(got.size(), 9u);
+    EXPECT_EQ(got[7], "diskfree:\\\\server\\share\\");
+    EXPECT_EQ(got[8], "closeRunningCopies of Velmorant");
 }
 
 // The extraction has already put back what it changed: the run only says why it ends, and
@@ -437,7 +447,8 @@ TEST_F(Trace, CancelledFolderChoiceIsNotInstalled)
 {
     script.folders.clear();
     std::vector<std::string> expected = {
-        "lock:Velmorant", "check payload", "dialog:111", "chooseDataFolder always asking",
+        "lock:Velmorant", "check payload", "dialog:111", "remove earlier helpers",
+        "chooseDataFolder always asking",
         "box:Application Not Installed" + boxStyleWarning};
     EXPECT_EQ(run(), expected);
 }
@@ -611,38 +622,119 @@ TEST_F(Trace, NonAdministratorBeforeVistaIsSentAway)
     }
 }
 
-// The final Yes starts the product once: through the desktop's shell where an elevated run
-// is not the signed-in user (Vista and later), directly elsewhere or when the shell fails.
-TEST_F(Trace, FinalYesStartsTheProductOnce)
+// The final Yes never starts the product with more rights than the desktop's user has: an
+// elevated token, or another account than the desktop's, leaves the start to the desktop's
+// shell, whatever version the system reports; when the shell cannot, nothing starts and the
+// user is told where the program is.
+TEST_F(Trace, FinalYesNeverStartsTheProductWithMoreRights)
 {
-    const std::string desktop = "desktop start:" + folder + "\\velmorant.exe in " + folder;
-    const std::string direct = "winexec:\"" + folder + "\\velmorant.exe\" show 5";
+    const std::string program = folder + "\\velmorant.exe";
+    const std::string desktop = "desktop start:" + program + " in " + folder;
+    const std::string direct = "winexec:\"" + program + "\" show 5";
+    const std::string told = "box:Velmorant Installed" + boxStyleWarning;
     struct Case {
         bool nt;
         uint32_t majorVersion;
+        int elevated;
+        int desktopUser;
         bool desktopStarts;
         std::vector<std::string> starts;
     } cases[] = {
-        {true, 6, true, {desktop}},
-        {true, 10, false, {desktop, direct}},
-        {true, 5, true, {direct}},
-        {false, 4, true, {direct}},
+        {true, 6, 1, DESKTOP_SAME, true, {desktop}},
+        {true, 10, 1, DESKTOP_SAME, false, {desktop, told}},
+        {true, 5, 1, DESKTOP_SAME, false, {desktop, told}},  // a version lowered by a shim
+        {true, 5, 0, DESKTOP_OTHER, false, {desktop, told}},  // "run as" an administrator
+        {true, 6, 0, DESKTOP_UNKNOWN, false, {desktop, told}},  // no desktop shell
+        {true, 6, 0, DESKTOP_SAME, true, {direct}},
+        {false, 4, 0, DESKTOP_SAME, true, {direct}},
     };
     for (const Case &c : cases) {
-        SCOPED_TRACE(std::to_string(c.nt) + " " + std::to_string(c.majorVersion));
+        SCOPED_TRACE(std::to_string(c.majorVersion) + " " + std::to_string(c.elevated) + " " +
+                     std::to_string(c.desktopUser));
         TearDown();
         SetUp();
         script.nt = c.nt;
         script.majorVersion = c.majorVersion;
+        script.user.elevated = c.elevated;
+        script.user.desktopUser = c.desktopUser;
         script.desktopStarts = c.desktopStarts;
         script.answers["Installation Successful"] = IDYES;
         std::vector<std::string> got = run();
         ASSERT_GE(got.size(), c.starts.size() + 1);
-        EXPECT_EQ(std::vector<std::string>(got.end() - c.starts.size() - 1, got.end()),
-                  [&] {
-                      std::vector<std::string> tail = {"delete title font"};
-                      tail.insert(tail.end(), c.starts.begin(), c.starts.end());
-                      return tail;
-                  }());
+        std::vector<std::string> tail = {"delete title font"};
+        tail.insert(tail.end(), c.starts.begin(), c.starts.end());
+        EXPECT_EQ(std::vector<std::string>(got.end() - tail.size(), got.end()), tail);
+        if (c.starts.back() == told) {
+            EXPECT_EQ(script.texts["Velmorant Installed"],
+                      "Velmorant has been installed. It could not be started for you as the "
+                      "signed-in user, and this setup program does not start it with its own "
+                      "rights. Start it yourself from the Start menu, or open this program:"
+                      "\r\n\r\n" + program);
+        }
+    }
+}
+
+// An administrator's account elevated over the shoulder of the user at the desktop: the
+// shortcuts go to that user's own Programs folder, and the uninstall entry records it (and the
+// Startup folder) for the uninstaller. (The same account records nothing: NtFamilyWholeRun.)
+TEST_F(Trace, ShortcutsGoToTheDesktopUsersStartMenu)
+{
+    const char *entry = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velmorant";
+    const std::string programs = "C:\\users\\desk\\Programs";
+    script.user = {1, DESKTOP_OTHER, "C:\\users\\desk\\Programs", "C:\\users\\desk\\Startup"};
+    script.answers["Installation Successful"] = IDNO;
+    std::vector<std::string> shortcuts;
+    for (const std::string &line : run())
+        if (line.rfind("shortcut:", 0) == 0)
+            shortcuts.push_back(line);
+    const std::string in = " in " + folder;
+    EXPECT_EQ(shortcuts, std::vector<std::string>(
+                             {"shortcut:" + programs + "|Velmorant/Velmorant -> " + folder +
+                                  "\\velmorant.exe" + in,
+                              "shortcut:" + programs + "|Velmorant/Uninstall -> " + folder +
+                                  "\\qxuninst.exe" + in}));
+    EXPECT_EQ(machineRegistryText(entry, "ShortcutProgramsFolder"), programs);
+    EXPECT_EQ(machineRegistryText(entry, "ShortcutStartupFolder"), "C:\\users\\desk\\Startup");
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, entry);
+}
+
+// Every INI write is checked: a value that could not be written needs nothing set back, and
+// an earlier value that could not be set back is named when the run ends without installing
+// (an install writes the chosen folder over it).
+TEST_F(Trace, EarlierIniValueThatCannotBeSetBackIsNamed)
+{
+    const std::string note = "\r\n\r\nThe note of the folder that the program reads could not "
+                             "be set back to C:\\Earlier (this account has no administrator "
+                             "rights for it): it names the folder chosen in this run, where the "
+                             "program is not installed.";
+    struct Case {
+        std::string refused;
+        int extractResult;
+        bool setBack;
+        bool named;
+    } cases[] = {
+        {"ini:C:\\Earlier", EXTRACT_CANNOT_WRITE, true, true},
+        {"ini:C:\\Earlier", EXTRACT_SUCCESS, true, false},
+        {"ini:" + folder, EXTRACT_CANNOT_WRITE, false, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.refused + " " + std::to_string(c.extractResult));
+        TearDown();
+        SetUp();
+        WritePrivateProfileStringA("Options", "dataDir", "C:\\Earlier", "velmorant.ini");
+        script.refused[c.refused] = 5;
+        script.extractResult = c.extractResult;
+        script.answers["Installation Successful"] = IDNO;
+        std::vector<std::string> got = run();
+        int setBack = 0;
+        for (const std::string &line : got)
+            setBack += line == "ini:Options/dataDir=C:\\Earlier in velmorant.ini";
+        EXPECT_EQ(setBack, c.setBack ? 1 : 0);
+        if (c.extractResult != EXTRACT_SUCCESS) {
+            EXPECT_EQ(script.texts["Velmorant Installation Failed"],
+                      failedWriteText + (c.named ? note : ""));
+        } else {
+            EXPECT_EQ(script.texts.count("Velmorant Not Completely Installed"), 0u);
+        }
     }
 }

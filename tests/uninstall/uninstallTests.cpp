@@ -450,6 +450,42 @@ TEST(Uninstall, RunningCopyIsClosedAndTheStartupShortcutRemoved)
     EXPECT_TRUE(waitUntilGone(defaultFolder));
 }
 
+// A setup run elevated over the shoulder of another user put the shortcuts in that user's
+// folders and recorded them: the uninstaller removes the product's own names there, and
+// nothing else; a recorded folder that now leads elsewhere is left alone and named.
+TEST(Uninstall, ShortcutsInTheRecordedFoldersGoThere)
+{
+    install("tests/uninstall/setupStartupEntry.exe", NULL, NULL, IDNO);
+    std::string desk = scratchFolder("desk");
+    std::string programs = desk + "\\Programs";
+    std::string startup = desk + "\\Startup";
+    std::string elsewhere = scratchFolder("elsewhere");
+    ASSERT_TRUE(CreateDirectoryA(programs.c_str(), NULL));
+    ASSERT_TRUE(CreateDirectoryA((programs + "\\Velmorant").c_str(), NULL));
+    ASSERT_TRUE(makeUnixLink(startup, elsewhere));
+    for (const char *name : {"\\Velmorant\\Velmorant.lnk", "\\Velmorant\\Uninstall.lnk",
+                             "\\Velmorant\\Notes.lnk"})
+        ASSERT_TRUE(writeFile(programs + name, "link")) << name;
+    ASSERT_TRUE(writeFile(elsewhere + "\\Velmorant Agent.lnk", "theirs"));
+    HKEY key;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, uninstallKey, 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
+    for (auto value : {std::make_pair("ShortcutProgramsFolder", programs),
+                       std::make_pair("ShortcutStartupFolder", startup)})
+        RegSetValueExA(key, value.first, 0, REG_SZ, reinterpret_cast<const BYTE *>(value.second.c_str()),
+                       (DWORD)value.second.size() + 1);
+    RegCloseKey(key);
+    Uninstall seen = runUninstaller(IDYES, "Velmorant Not Completely Removed");
+    EXPECT_NE(seen.final.text.find("\r\n" + startup + " (it was replaced by a link to another "
+                                   "place, so it was left alone)"),
+              std::string::npos)
+        << seen.final.text;
+    EXPECT_FALSE(fileExists(programs + "\\Velmorant\\Velmorant.lnk"));
+    EXPECT_FALSE(fileExists(programs + "\\Velmorant\\Uninstall.lnk"));
+    EXPECT_EQ(readFile(programs + "\\Velmorant\\Notes.lnk"), "link");
+    EXPECT_EQ(readFile(elsewhere + "\\Velmorant Agent.lnk"), "theirs");
+    EXPECT_FALSE(folderExists(groupFolder()));
+}
+
 // A copy of the uninstaller run from a folder that is not the installation removes nothing,
 // not even files of the product's names beside it.
 TEST(Uninstall, RunElsewhereRemovesNothing)
