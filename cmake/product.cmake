@@ -52,7 +52,8 @@ function(add_product name)
   execute_process(COMMAND ${PRODUCTGEN} --product ${productFile} --output-dir ${dir} ${programs}
                   RESULT_VARIABLE failed ERROR_VARIABLE error ERROR_STRIP_TRAILING_WHITESPACE)
   if(failed)
-    message(FATAL_ERROR "${error}")
+    # Indented, so that CMake prints the generator's line as it is.
+    message(FATAL_ERROR "The product file is refused:\n  ${error}")
   endif()
   include(${dir}/product.cmake)
   set_property(DIRECTORY ${CMAKE_SOURCE_DIR} APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PRODUCT_INPUTS})
