@@ -640,7 +640,8 @@ int main(int argc, char **argv)
 {
     std::string directory;
     std::map<std::string, std::string> programs;
-    for (int i = 1; i + 1 < argc; i += 2) {
+    bool understood = argc % 2 == 1;
+    for (int i = 1; understood && i + 1 < argc; i += 2) {
         std::string flag = argv[i], value = argv[i + 1];
         size_t equals = value.find('=');
         if (flag == "--product")
@@ -650,9 +651,9 @@ int main(int argc, char **argv)
         else if (flag == "--program" && equals != std::string::npos)
             programs[value.substr(0, equals)] = value.substr(equals + 1);
         else
-            directory.clear(), i = argc;
+            understood = false;
     }
-    if (productFile.empty() || directory.empty() || argc % 2 == 0) {
+    if (!understood || productFile.empty() || directory.empty()) {
         std::fprintf(stderr, "usage: productgen --product FILE --output-dir DIR [--program NAME=TARGET]...\n");
         return 2;
     }
@@ -660,6 +661,10 @@ int main(int argc, char **argv)
     for (const char *name : {"settings.cpp", "agreement.cpp", "payload.manifest.in", "product.cmake"})
         std::remove((directory + "/" + name).c_str());
 
+    if (!isFile(productFile)) {
+        std::fprintf(stderr, "%s: no such product file\n", productFile.c_str());
+        return 1;
+    }
     toml::table root;
     try {
         root = toml::parse_file(productFile);
