@@ -9,8 +9,9 @@ file(GLOB fuzzSources RELATIVE ${VELMORANT_ROOT}/tests/fuzz CONFIGURE_DEPENDS
      ${VELMORANT_ROOT}/tests/fuzz/*Fuzz.cpp)
 string(REPLACE "Fuzz.cpp" "" VELMORANT_FUZZ_TARGETS "${fuzzSources}")
 
-# add_core_library(name): the core as a static library with the root as its include folder.
+# add_core_library(name [source...]): the core as a static library with the root as its include
+# folder, with the sources given (a product's agreement text) first.
 function(add_core_library name)
-  add_library(${name} STATIC ${VELMORANT_CORE_SOURCES})
+  add_library(${name} STATIC ${ARGN} ${VELMORANT_CORE_SOURCES})
   target_include_directories(${name} PUBLIC ${VELMORANT_ROOT})
 endfunction()

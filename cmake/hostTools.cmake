@@ -5,6 +5,7 @@ set(HOST_TOOLS_DIR ${CMAKE_BINARY_DIR}/host)
 set(PAYLOADGEN ${HOST_TOOLS_DIR}/install/bin/payloadgen)
 set(MAKETESTFILE ${HOST_TOOLS_DIR}/install/bin/makeTestFile)
 set(PAYLOADGEN_TESTS ${HOST_TOOLS_DIR}/install/bin/payloadgenTests)
+set(PRODUCTGEN_TESTS ${HOST_TOOLS_DIR}/install/bin/productgenTests)
 set(ICONGEN ${HOST_TOOLS_DIR}/install/bin/icongen)
 # A tree without tests (the shipping build) need not build GoogleTest for the generator's tests.
 set(hostToolTests ON)
@@ -19,7 +20,7 @@ ExternalProject_Add(hosttools
   CMAKE_ARGS -DCMAKE_INSTALL_PREFIX=<INSTALL_DIR> -DCMAKE_BUILD_TYPE=Release
              -DCMAKE_TOOLCHAIN_FILE= -DCMAKE_CXX_COMPILER=c++ -DVELMORANT_TOOL_TESTS=${hostToolTests}
   BUILD_ALWAYS ON
-  BUILD_BYPRODUCTS ${PAYLOADGEN} ${MAKETESTFILE} ${PAYLOADGEN_TESTS} ${ICONGEN}
+  BUILD_BYPRODUCTS ${PAYLOADGEN} ${MAKETESTFILE} ${PAYLOADGEN_TESTS} ${PRODUCTGEN_TESTS} ${ICONGEN}
   STEP_TARGETS install)
 
 # The setup program's icon, drawn by the icon generator into the build tree, where the .rc

@@ -105,24 +105,68 @@ function(link_payload target payload)
   endif()
 endfunction()
 
-# setup_resources(target): the setup program's dialogs and icon compiled into target.
+# setup_resources(target [folder]): the setup program's dialogs and icon compiled into target;
+# the icon is the product's setup.ico in folder, else the one the build draws.
 function(setup_resources target)
   target_sources(${target} PRIVATE ${CMAKE_SOURCE_DIR}/setup/resources/setup.rc)
-  target_include_directories(${target} PRIVATE ${GENERATED_RESOURCES_DIR})
+  target_include_directories(${target} PRIVATE ${ARGN} ${GENERATED_RESOURCES_DIR})
   add_dependencies(${target} setupIcon)
   set_source_files_properties(${CMAKE_SOURCE_DIR}/setup/resources/setup.rc PROPERTIES
     OBJECT_DEPENDS ${GENERATED_RESOURCES_DIR}/setup.ico)
 endfunction()
 
-# add_setup_program(name SETTINGS file.cpp PAYLOAD payloadLibrary): one setup program.
+# add_setup_program(name SETTINGS file.cpp PAYLOAD payloadLibrary [RESOURCES folder]): one setup
+# program with the shipping product's agreement text.
+# add_setup_program(name PRODUCT file.toml [PROGRAMS target...] [UNINSTALLER target]
+# [PAYLOAD payloadLibrary]): the setup program of a product file, with its settings, agreement,
+# icon, version in the uninstall entry and payload (<name>Payload), and the uninstaller its
+# payload takes (UNINSTALLER: one already built, else <name>Uninstaller made with its settings).
+# PAYLOAD: a test's payload instead of the product file's. add_product has the variables.
 function(add_setup_program name)
-  cmake_parse_arguments(SETUP "" "SETTINGS;PAYLOAD;OUTPUT_NAME" "" ${ARGN})
-  add_executable(${name} WIN32 ${CMAKE_SOURCE_DIR}/setup/winMain.cpp ${SETUP_SETTINGS})
+  cmake_parse_arguments(SETUP "" "SETTINGS;PAYLOAD;OUTPUT_NAME;RESOURCES;PRODUCT;UNINSTALLER"
+                        "PROGRAMS" ${ARGN})
+  set(sequence setupSequence)
+  set(agreement)
+  if(SETUP_PRODUCT)
+    add_product(${name} PRODUCT ${SETUP_PRODUCT} UNINSTALLER "${SETUP_UNINSTALLER}"
+                PROGRAMS ${SETUP_PROGRAMS})
+    foreach(suffix SETTINGS AGREEMENT MANIFEST DEPENDS UNINSTALLER RESOURCES VERSION)
+      set(${name}_${suffix} "${${name}_${suffix}}" PARENT_SCOPE)
+    endforeach()
+    if(NOT TARGET ${${name}_UNINSTALLER} AND ${name}_UNINSTALLER IN_LIST ${name}_DEPENDS)
+      add_uninstaller(${${name}_UNINSTALLER} SETTINGS ${${name}_SETTINGS} MANIFEST ${${name}_MANIFEST})
+    endif()
+    if(NOT SETUP_PAYLOAD)
+      set(SETUP_PAYLOAD ${name}Payload)
+      add_payload(${SETUP_PAYLOAD} MANIFEST ${${name}_MANIFEST} DEPENDS ${${name}_DEPENDS})
+    endif()
+    set(SETUP_SETTINGS ${${name}_SETTINGS})
+    set(SETUP_RESOURCES ${${name}_RESOURCES})
+    set(agreement ${${name}_AGREEMENT})
+    # Another version: the sequence, which writes it into the uninstall entry, built with it.
+    if(NOT ${name}_VERSION STREQUAL product_VERSION)
+      set(sequence ${name}Sequence)
+      get_target_property(sources setupSequence SOURCES)
+      list(TRANSFORM sources PREPEND ${CMAKE_SOURCE_DIR}/setup/)
+      get_target_property(libraries setupSequence LINK_LIBRARIES)
+      get_target_property(definitions setupSequence COMPILE_DEFINITIONS)
+      if(NOT definitions)
+        set(definitions)
+      endif()
+      list(FILTER definitions EXCLUDE REGEX "^VELMORANT_VERSION=")
+      add_library(${sequence} STATIC ${sources})
+      velmorant_program_options(${sequence})
+      target_compile_definitions(${sequence} PRIVATE ${definitions}
+                                 VELMORANT_VERSION="${${name}_VERSION}")
+      target_link_libraries(${sequence} PUBLIC ${libraries})
+    endif()
+  endif()
+  add_executable(${name} WIN32 ${CMAKE_SOURCE_DIR}/setup/winMain.cpp ${SETUP_SETTINGS} ${agreement})
   link_payload(${name} ${SETUP_PAYLOAD})
-  setup_resources(${name})
+  setup_resources(${name} ${SETUP_RESOURCES})
   velmorant_program_options(${name})
   velmorant_static_link(${name})
-  target_link_libraries(${name} PRIVATE setupSequence)
+  target_link_libraries(${name} PRIVATE ${sequence})
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
   if(SETUP_OUTPUT_NAME)
     set_target_properties(${name} PROPERTIES OUTPUT_NAME ${SETUP_OUTPUT_NAME})

@@ -3,11 +3,15 @@
 #
 # Signing: VELMORANT_SIGN_PKCS12 names a PKCS#12 file with the certificate and its private key
 # (taken from the environment variable of the same name when the build folder is first
-# configured). Its password is read from VELMORANT_SIGN_PASSWORD in the environment of the
+# configured, else from the product file's signingCertificate). Its password is read from VELMORANT_SIGN_PASSWORD in the environment of the
 # build, so it is never stored in the cache or the build files. VELMORANT_TIMESTAMP_URL, the
 # address of an RFC 3161 timestamp server, adds a timestamp. Without a certificate the programs
 # are built unsigned.
-set(VELMORANT_SIGN_PKCS12 "$ENV{VELMORANT_SIGN_PKCS12}" CACHE FILEPATH
+set(signingDefault "$ENV{VELMORANT_SIGN_PKCS12}")
+if(NOT signingDefault)
+  set(signingDefault "${product_SIGNING_CERTIFICATE}")
+endif()
+set(VELMORANT_SIGN_PKCS12 "${signingDefault}" CACHE FILEPATH
     "PKCS#12 file to sign the programs with (password in VELMORANT_SIGN_PASSWORD at build time)")
 set(VELMORANT_TIMESTAMP_URL "" CACHE STRING "Address of an RFC 3161 timestamp server for the signatures")
 if(VELMORANT_SIGN_PKCS12)
@@ -24,13 +28,14 @@ else()
 endif()
 
 # shipping_program(target FILE name DESCRIPTION text): gives target the version resource (with
-# name as its original file name and text as its description) and signs its file after the
-# link, before anything that depends on the target uses it.
+# name as its original file name, text as its description, and the product file's version,
+# publisher and product name) and signs its file after the link, before anything that depends
+# on the target uses it.
 function(shipping_program target)
   cmake_parse_arguments(SHIP "" "FILE;DESCRIPTION" "" ${ARGN})
   set(VERSION_FILE_NAME ${SHIP_FILE})
   set(VERSION_DESCRIPTION ${SHIP_DESCRIPTION})
-  set(VERSION_NUMBERS "${PROJECT_VERSION_MAJOR},${PROJECT_VERSION_MINOR},${PROJECT_VERSION_PATCH},0")
+  set(VERSION_NUMBERS "${product_VERSION_NUMBERS}")
   set(rc ${CMAKE_BINARY_DIR}/resources/${target}.version.rc)
   configure_file(${CMAKE_SOURCE_DIR}/cmake/versionInfo.rc.in ${rc} @ONLY)
   target_sources(${target} PRIVATE ${rc})

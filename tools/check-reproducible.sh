@@ -6,7 +6,8 @@
 # tools/deps.sh fetched, as a fresh clone would after running it), no tests. With
 # VELMORANT_SIGN_PKCS12 (and VELMORANT_SIGN_PASSWORD) in the environment both builds are signed
 # with that certificate, without a timestamp and at the commit's time; otherwise unsigned.
-# Exit 0 when every pair is identical. KEEP=1 keeps the two folders for a closer look.
+# VELMORANT_PRODUCT, when set, names the product file both builds are made for. Exit 0 when
+# every pair is identical. KEEP=1 keeps the two folders for a closer look.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 commit=$(git -C "$root" rev-parse "${1:-HEAD}")
@@ -16,6 +17,10 @@ cleanup() { [ "${KEEP:-0}" = 1 ] && echo "kept $work" || rm -rf "$work"; }
 trap cleanup EXIT
 
 signing=(-DVELMORANT_SIGN_PKCS12="${VELMORANT_SIGN_PKCS12:-}" -DVELMORANT_TIMESTAMP_URL=)
+# Another product than the project's own: VELMORANT_PRODUCT names its product file.
+if [ -n "${VELMORANT_PRODUCT:-}" ]; then
+  signing+=(-DVELMORANT_PRODUCT="$(realpath "$VELMORANT_PRODUCT")")
+fi
 if [ -n "${VELMORANT_SIGN_PKCS12:-}" ]; then
   export SOURCE_DATE_EPOCH=$(git -C "$root" log -1 --format=%ct "$commit")
   echo "signing both builds with $VELMORANT_SIGN_PKCS12, no timestamp, signing time $SOURCE_DATE_EPOCH"

@@ -5,7 +5,7 @@
 # use sudo.
 set -eu
 packages=(
-  cmake ninja-build g++ zlib1g-dev libdeflate-dev googletest
+  cmake ninja-build g++ zlib1g-dev libdeflate-dev libtomlplusplus-dev googletest
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev
   wine wine64 xvfb xdotool imagemagick
   clang libclang-rt-14-dev

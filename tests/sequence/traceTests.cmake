@@ -4,11 +4,12 @@
 add_executable(recorder WIN32 ${CMAKE_SOURCE_DIR}/tests/programs/recorder.cpp)
 target_compile_options(recorder PRIVATE ${VELMORANT_WARNINGS})
 target_link_options(recorder PRIVATE -static)
-add_payload(recorderPayload MANIFEST ${CMAKE_CURRENT_LIST_DIR}/recorderPayload.manifest.in
-            DEPENDS recorder qxuninst)
+add_product(allSteps PRODUCT ${CMAKE_CURRENT_LIST_DIR}/settings/allSteps.toml
+            UNINSTALLER qxuninst PROGRAMS recorder)
+add_payload(recorderPayload MANIFEST ${allSteps_MANIFEST} DEPENDS ${allSteps_DEPENDS})
 
 add_test_program(sequenceTraceTests ${CMAKE_CURRENT_LIST_DIR}/sequenceTraceTests.cpp
-                 ${CMAKE_CURRENT_LIST_DIR}/settings/allSteps.cpp $<TARGET_OBJECTS:recorderPayload>)
+                 ${allSteps_SETTINGS} $<TARGET_OBJECTS:recorderPayload>)
 setup_resources(sequenceTraceTests)
 target_link_libraries(sequenceTraceTests PRIVATE testsupport setupSequence gtest_main)
 add_wine_test(sequence.trace COMMAND sequenceTraceTests FRESH_PREFIX)
