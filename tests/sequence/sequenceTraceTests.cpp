@@ -35,6 +35,7 @@ struct Script {
     uint32_t majorVersion = 6;
     bool administrator = true;
     bool desktopStarts = true;
+    bool holdsFolder = false;  // the chosen folder comes held, as the real choice holds it
     // Writes refused, with the error code: "shortcut:<name>", "key", "value:<name>", "ini".
     std::map<std::string, uint32_t> refused;
     uint32_t lastError = 0;
@@ -115,7 +116,15 @@ const SetupCalls tracedCalls = {
             return 0;
         snprintf(choice->folder, sizeof choice->folder, "%s", script.folders.front().c_str());
         script.folders.pop_front();
+        if (script.holdsFolder)
+            choice->heldFolder = CreateEventA(NULL, TRUE, FALSE, NULL);
         return 1;
+    },
+    .makeFolder = CreateDirectoryA,
+    .closeHandle = [](HANDLE object) WINAPI -> BOOL {
+        log(object == setupRun.folderChoice.heldFolder ? "let go of the data folder"
+                                                       : "close another handle");
+        return CloseHandle(object);
     },
     .changeDirectory = [](const char *path) -> int {
         log(std::string("chdir:") + path);
@@ -251,6 +260,7 @@ protected:
 TEST_F(Trace, NtFamilyWholeRun)
 {
     script.answers["Installation Successful"] = IDYES;
+    script.holdsFolder = true;
     std::vector<std::string> expected = {
         "lock:Velmorant",
         "check payload",
@@ -276,6 +286,7 @@ TEST_F(Trace, NtFamilyWholeRun)
         "destroy:Install Velmorant",
         "delete title font",
         "desktop start:" + folder + "\\velmorant.exe in " + folder,
+        "let go of the data folder",  // held from its choice to the end
     };
     EXPECT_EQ(run(), expected);
     const char *entry = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velmorant";
