@@ -139,7 +139,10 @@ HANDLE readFolder(const AdvapiCalls &calls, const char *path, DWORD share, ReadF
     HANDLE folder = openFolderItself(path, share);
     if (folder == NULL) {
         DWORD error = GetLastError();
-        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+        // Nothing there, or a name that nothing can have: a folder there cannot be made
+        // either.
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+            error == ERROR_INVALID_NAME || error == ERROR_FILENAME_EXCED_RANGE)
             read->record.reading = FOLDER_MISSING;
         return NULL;
     }
@@ -255,8 +258,13 @@ int judgeDataFolder(const char *path, uint32_t majorVersion, HANDLE *held)
     char folder[TEXT_BUFFER_SIZE];
     char root[MAX_PATH];
     char running[ACCOUNT_TEXT_SIZE];
+    // A path these calls cannot reach holds no folder they could open or make: making it
+    // fails, and says so.
     char *namePart;
-    DWORD full = GetFullPathNameA(path, sizeof folder, folder, &namePart);
+    DWORD full = strlen(path) < MAX_PATH ? GetFullPathNameA(path, sizeof folder, folder, &namePart)
+                                         : MAX_PATH;
+    if (full >= MAX_PATH && full < sizeof folder)
+        return FOLDER_TRUSTED;
     if (full == 0 || full >= sizeof folder)
         return FOLDER_UNJUDGED;
     dropTrailingSeparators(folder, lead);
