@@ -51,18 +51,14 @@ int readEntry(const AdvapiCalls &calls, PACL list, DWORD index, FolderEntry *ent
     entry->rights = ace->Mask;
     entry->account = account;
     account[0] = '\0';
-    if (type == ACCESS_ALLOWED_ACE_TYPE || type == ACCESS_ALLOWED_CALLBACK_ACE_TYPE) {
-        entry->kind = ENTRY_ALLOWS;
-    } else if (type == ACCESS_DENIED_ACE_TYPE || type == ACCESS_DENIED_CALLBACK_ACE_TYPE ||
-               type == ACCESS_DENIED_OBJECT_ACE_TYPE ||
-               type == ACCESS_DENIED_CALLBACK_OBJECT_ACE_TYPE) {
-        entry->kind = ENTRY_DENIES;
-        return 1;
-    } else {
-        entry->kind = ENTRY_OTHER;
-        return 1;
-    }
-    accountTextOfSid((PSID)&ace->SidStart, account, size);
+    const uint32_t allowing = 1u << ACCESS_ALLOWED_ACE_TYPE | 1u << ACCESS_ALLOWED_CALLBACK_ACE_TYPE;
+    const uint32_t denying = 1u << ACCESS_DENIED_ACE_TYPE | 1u << ACCESS_DENIED_CALLBACK_ACE_TYPE |
+                             1u << ACCESS_DENIED_OBJECT_ACE_TYPE |
+                             1u << ACCESS_DENIED_CALLBACK_OBJECT_ACE_TYPE;
+    uint32_t bit = type < 32 ? 1u << type : 0;
+    entry->kind = (bit & allowing) ? ENTRY_ALLOWS : (bit & denying) ? ENTRY_DENIES : ENTRY_OTHER;
+    if (entry->kind == ENTRY_ALLOWS)
+        accountTextOfSid((PSID)&ace->SidStart, account, size);
     return 1;
 }
 

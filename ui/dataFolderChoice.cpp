@@ -154,9 +154,9 @@ int confirmFolder(HWND owner, FolderChoice *choice, const char *path, int unname
     return 0;
 }
 
-// The dialog's OK: the path named by the two fields is looked up, created when nothing is
-// there, questioned when it is a folder not named for the product. 1 ends the dialog with
-// the folder in the choice; 0 keeps it open.
+// The dialog's OK: the path named by the two fields is looked up and judged, questioned when
+// others can change it or it is an existing folder not named for the product, and made when
+// nothing is there. 1 ends the dialog with the folder in the choice; 0 keeps it open.
 int acceptFolder(HWND dialog, FolderChoice *choice)
 {
     char *dataFolder = choice->folder;
