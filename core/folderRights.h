@@ -47,6 +47,8 @@ extern const CreatedFolderAccess createdFolderAccess;
 extern const AccountId administratorsAccount;  // S-1-5-32-544
 
 // An entry of an existing folder's list as read by the platform: the account as text.
+// ENTRY_OTHER is a kind of entry this program does not understand: its rights are the mask
+// as stored and its account is unknown ("").
 enum FolderEntryKind { ENTRY_ALLOWS, ENTRY_DENIES, ENTRY_OTHER };
 struct FolderEntry {
     int32_t kind;
@@ -54,23 +56,49 @@ struct FolderEntry {
     uint32_t rights;
     const char *account;
 };
-// A folder's list as read, with its owner and the account this program runs as (an
-// administrator: the program asks for those rights).
-struct FolderAccessList {
-    int32_t present;  // 0: no list at all, which lets everyone do everything
+
+// How a folder on the path was read.
+enum FolderReading {
+    FOLDER_READ,        // owner and list read whole
+    FOLDER_UNREADABLE,  // not opened, or its owner or list not read
+    FOLDER_CHANGED,     // its owner or list differed between two reads
+    FOLDER_MISSING,     // not there (yet): the data folder or the folders above it to be made
+};
+// One folder on the path, read as itself (a link there is not followed).
+struct FolderRecord {
+    int32_t reading;      // FolderReading
+    int32_t link;         // a junction, mount point or symbolic link
+    int32_t listPresent;  // 0: no list at all, which lets everyone do everything
+    const char *owner;    // "" when it could not be read
     const FolderEntry *entries;
     int32_t count;
-    const char *owner;
-    const char *runningAccount;
+};
+// The data folder (first) and every folder above it up to the volume's root.
+struct FolderPath {
+    const FolderRecord *folders;
+    int32_t count;
+    int32_t keepsLists;  // 0: the volume keeps no lists (FAT, exFAT)
+    int32_t network;     // a share or a network drive: its accounts are the server's
+    const char *runningAccount;  // the account this program runs as
+    uint32_t majorVersion;       // of the system: Power Users are trusted on 2000 and XP (5)
 };
 
-// 1 when an entry lets an account that is not an administrator's write, append, delete, or
-// change the list or the owner of the folder or of what is made in it: then another user
-// could replace the programs installed there, which an administrator later runs.
-// Administrators, the system, TrustedInstaller, the creator-owner placeholder (it becomes the
-// administrator who makes a file), the account running this program, and the folder's owner
-// when that is one of these are trusted; every other account is not. Denying entries are not
-// counted (the question they could spare is harmless).
-int othersCanChangeFolder(const FolderAccessList &list);
+// Why a data folder is open to others, or FOLDER_TRUSTED when it is not.
+enum FolderVerdict {
+    FOLDER_TRUSTED,
+    FOLDER_UNJUDGED,       // something on the path could not be judged
+    FOLDER_LINKED,         // the data folder is a link
+    FOLDER_OWNED_BY_OTHER, // a folder's owner is not trusted and may change its list
+    FOLDER_CHANGEABLE,     // an entry lets another account change the data folder
+    FOLDER_ABOVE_CHANGEABLE, // an entry lets another account delete, rename or change a folder above
+};
+
+// Whether another user could replace the programs installed in the data folder, which an
+// administrator later runs: through the folder's owner, its list, a link, or a folder above
+// it. Trusted are Administrators, SYSTEM, TrustedInstaller, the account running this
+// program, CREATOR OWNER in an entry (it becomes whoever makes a file, who needs a right of
+// his own to do so), and on 2000 and XP Power Users (who can make themselves administrators
+// there). What cannot be judged counts as open.
+int judgeFolderPath(const FolderPath &path);
 
 #endif

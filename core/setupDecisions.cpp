@@ -74,7 +74,8 @@ StartMethod startMethod(int nt, int elevated, int desktopUser)
                                                              : START_THROUGH_DESKTOP;
 }
 
-int refusesUser(int nt, uint32_t majorVersion, int administrator)
+int refusesUser(int nt, uint32_t majorVersion, int account)
 {
-    return nt && majorVersion < SEPARATE_ADMINISTRATOR_MAJOR_VERSION && !administrator;
+    return nt && majorVersion < SEPARATE_ADMINISTRATOR_MAJOR_VERSION &&
+           account != ACCOUNT_ADMINISTRATOR && !(account == ACCOUNT_POWER_USER && majorVersion == 5);
 }

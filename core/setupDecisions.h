@@ -49,8 +49,11 @@ enum DesktopUser { DESKTOP_SAME, DESKTOP_OTHER, DESKTOP_UNKNOWN };
 enum StartMethod { START_THROUGH_DESKTOP, START_DIRECTLY };
 StartMethod startMethod(int nt, int elevated, int desktopUser);
 
+// Who runs the setup program, as far as installing is concerned.
+enum InstallingAccount { ACCOUNT_OTHER, ACCOUNT_ADMINISTRATOR, ACCOUNT_POWER_USER };
 // Before Vista nothing asks for the rights the run needs: a user who is not an administrator
-// on such an NT system is sent away at the start. The 9x family has no such rights.
-int refusesUser(int nt, uint32_t majorVersion, int administrator);
+// on such an NT system is sent away at the start, except a Power User on 2000 and XP, who
+// may make himself an administrator there anyway. The 9x family has no such rights.
+int refusesUser(int nt, uint32_t majorVersion, int account);
 
 #endif

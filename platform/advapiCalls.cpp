@@ -23,9 +23,7 @@ const AdvapiCalls &advapiCalls(void)
         lookUp(advapi, "OpenProcessToken", &calls.openProcessToken);
         lookUp(advapi, "GetTokenInformation", &calls.getTokenInformation);
         lookUp(advapi, "EqualSid", &calls.equalSid);
-        lookUp(advapi, "GetFileSecurityA", &calls.getFileSecurity);
-        lookUp(advapi, "GetSecurityDescriptorOwner", &calls.getDescriptorOwner);
-        lookUp(advapi, "GetSecurityDescriptorDacl", &calls.getDescriptorDacl);
+        lookUp(advapi, "GetSecurityInfo", &calls.getSecurityInfo);
         lookUp(advapi, "GetAce", &calls.getAce);
         lookUp(advapi, "InitializeSecurityDescriptor", &calls.initializeDescriptor);
         lookUp(advapi, "SetSecurityDescriptorDacl", &calls.setDescriptorDacl);

@@ -6,17 +6,17 @@
 
 #include <windows.h>
 
+#include <accctrl.h>
+
 struct AdvapiCalls {
     BOOL(WINAPI *openProcessToken)(HANDLE process, DWORD access, PHANDLE token);
     BOOL(WINAPI *getTokenInformation)(HANDLE token, TOKEN_INFORMATION_CLASS type, LPVOID data,
                                       DWORD size, PDWORD used);
     BOOL(WINAPI *equalSid)(PSID a, PSID b);
-    BOOL(WINAPI *getFileSecurity)(LPCSTR path, SECURITY_INFORMATION what,
-                                  PSECURITY_DESCRIPTOR descriptor, DWORD size, LPDWORD needed);
-    BOOL(WINAPI *getDescriptorOwner)(PSECURITY_DESCRIPTOR descriptor, PSID *owner,
-                                     LPBOOL defaulted);
-    BOOL(WINAPI *getDescriptorDacl)(PSECURITY_DESCRIPTOR descriptor, LPBOOL present, PACL *list,
-                                    LPBOOL defaulted);
+    // NT 4.0 and later: an open object's owner and list, in one descriptor to LocalFree.
+    DWORD(WINAPI *getSecurityInfo)(HANDLE object, SE_OBJECT_TYPE type, SECURITY_INFORMATION what,
+                                   PSID *owner, PSID *group, PACL *list, PACL *auditList,
+                                   PSECURITY_DESCRIPTOR *descriptor);
     BOOL(WINAPI *getAce)(PACL list, DWORD index, LPVOID *entry);
     BOOL(WINAPI *initializeDescriptor)(PSECURITY_DESCRIPTOR descriptor, DWORD revision);
     BOOL(WINAPI *setDescriptorDacl)(PSECURITY_DESCRIPTOR descriptor, BOOL present, PACL list,

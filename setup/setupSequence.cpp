@@ -417,6 +417,8 @@ int runSetup(SetupRun *run, HINSTANCE instance, const InstallerSettings &setting
     run->folderChoice.folderName = settings.folderName;
     run->folderChoice.iniFileName = settings.iniFileName;
     run->folderChoice.nt = run->nt;
+    run->folderChoice.majorVersion = run->majorVersion;
+    run->folderChoice.makeFolder = calls.makeFolder;
     if (registerBackgroundClass(instance)) {
         // The caption is the painted title.
         run->backgroundWindow = createBackgroundWindow(instance, run->paintedTitle, &run->picture);
@@ -425,5 +427,8 @@ int runSetup(SetupRun *run, HINSTANCE instance, const InstallerSettings &setting
         run->animation.font = run->picture.font;
         runSteps(*run);
     }
+    // The data folder stays held from its judgement to here.
+    if (run->folderChoice.heldFolder != NULL)
+        calls.closeHandle(run->folderChoice.heldFolder);
     return 0;
 }

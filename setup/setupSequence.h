@@ -37,8 +37,12 @@ struct SetupCalls {
     BOOL(WINAPI *deleteObject)(HGDIOBJ object);
     int (*isNtPlatform)(void);
     uint32_t (*majorVersion)(void);
+    // ACCOUNT_ADMINISTRATOR, ACCOUNT_POWER_USER or ACCOUNT_OTHER (setupDecisions.h).
     int (*runByAdministrator)(void);
     int (*chooseDataFolder)(FolderChoice *choice, int alwaysAsk);
+    // How the chosen folder is made, and how the run lets go of it at its end.
+    BOOL(WINAPI *makeFolder)(LPCSTR path, LPSECURITY_ATTRIBUTES attributes);
+    BOOL(WINAPI *closeHandle)(HANDLE object);
     int(__cdecl *changeDirectory)(const char *path);
     int(__cdecl *currentDrive)(void);
     BOOL(WINAPI *diskFreeSpace)(LPCSTR root, LPDWORD sectorsPerCluster, LPDWORD bytesPerSector,

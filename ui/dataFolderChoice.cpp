@@ -26,6 +26,8 @@ enum FolderMessage {
     FOLDER_MESSAGE_EXISTING_FOLDER,
     FOLDER_MESSAGE_FILE,
     FOLDER_MESSAGE_OPEN_TO_OTHERS,
+    FOLDER_MESSAGE_EXISTING_AND_OPEN,
+    FOLDER_MESSAGE_NOT_PROTECTED,
     FOLDER_MESSAGE_COUNT
 };
 
@@ -68,7 +70,19 @@ const FolderMessageText folderMessages[FOLDER_MESSAGE_COUNT] = {
      "Other users of this computer can change the files in that folder. A program installed "
      "there could be replaced by one of theirs, which would then run with administrator "
      "rights when an administrator starts it.\r\n\r\nDo you want to install there anyway?",
-     MB_YESNO | MB_ICONWARNING},
+     MB_YESNO},
+    {"Folder Open to Other Users",
+     "That folder already exists, and other users of this computer can change the files in it. "
+     "We do not recommend using a folder that is already being used for other purposes, and a "
+     "program installed there could be replaced by one of theirs, which would then run with "
+     "administrator rights when an administrator starts it.\r\n\r\nDo you want to install "
+     "there anyway?",
+     MB_YESNO},
+    {"Can't Protect Directory",
+     "That folder does not exist, and the application could not make it so that only "
+     "administrators may change the files in it. Please choose another location, such as a "
+     "folder under Program Files.",
+     MB_OK | MB_ICONWARNING},
 };
 
 // The dialog's fields hold at most this much; one byte more for the terminating NUL.
@@ -121,9 +135,28 @@ int readWindowsDirectory(char *path, UINT size)
     return length > 0 && length < size;
 }
 
-// The dialog's OK: the path named by the two fields is looked up, created when nothing is
-// there, questioned when it is a folder not named for the product. 1 ends the dialog with
-// the folder in the choice; 0 keeps it open.
+// The one question a folder may need, asked before anything is written there or about it:
+// that it already exists (unnamed: not named for the product), that others can change it,
+// or both at once. The folder judged stays held in the choice when it is taken (1).
+int confirmFolder(HWND owner, FolderChoice *choice, const char *path, int unnamed)
+{
+    releaseChosenFolder(choice);
+    int open = choice->nt &&
+               judgeDataFolder(path, choice->majorVersion, &choice->heldFolder) != FOLDER_TRUSTED;
+    if (!open && !unnamed)
+        return 1;
+    FolderMessage question = !open    ? FOLDER_MESSAGE_EXISTING_FOLDER
+                             : unnamed ? FOLDER_MESSAGE_EXISTING_AND_OPEN
+                                       : FOLDER_MESSAGE_OPEN_TO_OTHERS;
+    if (showFolderMessage(owner, question) == IDYES)
+        return 1;
+    releaseChosenFolder(choice);
+    return 0;
+}
+
+// The dialog's OK: the path named by the two fields is looked up and judged, questioned when
+// others can change it or it is an existing folder not named for the product, and made when
+// nothing is there. 1 ends the dialog with the folder in the choice; 0 keeps it open.
 int acceptFolder(HWND dialog, FolderChoice *choice)
 {
     char *dataFolder = choice->folder;
@@ -158,20 +191,26 @@ int acceptFolder(HWND dialog, FolderChoice *choice)
     copyText(lookup, sizeof lookup, dataFolder);
     dropTrailingSeparators(lookup, lead);
     struct _stat found;
-    if (_stat(lookup, &found) != 0) {
-        if (makeDataFolder(lookup, choice->nt) != 0) {
-            showFolderMessage(dialog, FOLDER_MESSAGE_CANNOT_CREATE);
-            return 0;
-        }
+    int exists = _stat(lookup, &found) == 0;
+    if (exists && !(found.st_mode & _S_IFDIR)) {
+        showFileMessage(dialog, choice->folderName);
+        return 0;
+    }
+    // A folder to be made is judged by the folders above it, before it is made.
+    if (!confirmFolder(dialog, choice, lookup,
+                       exists && !endsWithFolderName(dataFolder, choice->folderName, lead)))
+        return 0;
+    if (exists)
         return 1;
+    int made = makeDataFolder(lookup, choice->nt, choice->makeFolder);
+    if (made != 0) {
+        showFolderMessage(dialog, made == FOLDER_NOT_PROTECTED ? FOLDER_MESSAGE_NOT_PROTECTED
+                                                               : FOLDER_MESSAGE_CANNOT_CREATE);
+        return 0;
     }
-    if (found.st_mode & _S_IFDIR) {
-        if (endsWithFolderName(dataFolder, choice->folderName, lead))
-            return 1;
-        return showFolderMessage(dialog, FOLDER_MESSAGE_EXISTING_FOLDER) == IDYES;
-    }
-    showFileMessage(dialog, choice->folderName);
-    return 0;
+    if (choice->nt)
+        choice->heldFolder = holdFolder(lookup);
+    return 1;
 }
 
 // Browse...: the picked folder becomes the parent; the application folder stays as typed.
@@ -276,6 +315,13 @@ int enterFolder(const char *path, int create, int nt)
     return _chdir(path) == 0 ? 0 : -1;
 }
 
+void releaseChosenFolder(FolderChoice *choice)
+{
+    if (choice->heldFolder != NULL)
+        CloseHandle(choice->heldFolder);
+    choice->heldFolder = NULL;
+}
+
 int chooseDataFolder(FolderChoice *choice, int alwaysAsk)
 {
     char *dataFolder = choice->folder;
@@ -286,6 +332,7 @@ int chooseDataFolder(FolderChoice *choice, int alwaysAsk)
     applyStoredChoice(choice);
 
     int firstPass = 1;
+    int confirmed = 0;  // by the dialog, which judges and questions the folder it accepts
     for (;;) {
         normalizeSeparators(dataFolder, lead);
         // The folder is stored and handed on as it is: a relative one would name another
@@ -298,13 +345,15 @@ int chooseDataFolder(FolderChoice *choice, int alwaysAsk)
             showFolderMessage(owner, FOLDER_MESSAGE_WINDOWS_DIRECTORY);
             refused = 1;
         }
-        // A folder others can change is taken only when the user says so, before anything
-        // is written to it or about it; No opens the dialog again on it.
-        if (!refused && absolute && !alwaysAsk && choice->nt && folderOpenToOthers(dataFolder) &&
-            showFolderMessage(owner, FOLDER_MESSAGE_OPEN_TO_OTHERS) != IDYES)
+        // An existing folder taken without the dialog is judged here, before anything is
+        // written to it or about it; No opens the dialog on it.
+        if (!refused && absolute && !alwaysAsk && !confirmed &&
+            GetFileAttributesA(dataFolder) != INVALID_FILE_ATTRIBUTES &&
+            !confirmFolder(owner, choice, dataFolder, 0))
             refused = 1;
         if (!refused && absolute && !alwaysAsk && enterFolder(dataFolder, !firstPass, choice->nt) == 0)
             return 1;
+        releaseChosenFolder(choice);
         if (!firstPass && !refused)
             showFolderMessage(owner, FOLDER_MESSAGE_NO_ACCESS);
         firstPass = 0;
@@ -315,6 +364,7 @@ int chooseDataFolder(FolderChoice *choice, int alwaysAsk)
             return 0;
         }
         alwaysAsk = 0;
+        confirmed = 1;
     }
 }
 

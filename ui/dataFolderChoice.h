@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <stdint.h>
+
 #include "core/installerSettings.h"
 
 // What the choice is handed, and where it puts the folder.
@@ -14,10 +16,19 @@ struct FolderChoice {
     const char *iniFileName;  // where an earlier installation stored its folder
     char folder[TEXT_BUFFER_SIZE];  // the chosen folder (at most 1023 characters)
     int nt;  // the NT family: folders have access lists there (where the file system keeps them)
+    uint32_t majorVersion;  // of the system, for the judgement of the folder
+    // How a folder is made (CreateDirectoryA in the program).
+    BOOL(WINAPI *makeFolder)(LPCSTR path, LPSECURITY_ATTRIBUTES attributes);
+    // The chosen folder, open from its judgement on (NULL when none): whoever owns the choice
+    // closes it, at the end of the run.
+    HANDLE heldFolder;
 };
 
 // 1: a folder was chosen and entered (it is the current directory); 0: the user gave up.
+// On the NT family the chosen folder is held open in the choice, as judged.
 int chooseDataFolder(FolderChoice *choice, int alwaysAsk);
+// Closes the held folder, if any.
+void releaseChosenFolder(FolderChoice *choice);
 // The "Choose a Folder" dialog; its parameter is the FolderChoice.
 INT_PTR CALLBACK folderDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 // The proposed folder, before any stored choice: Program Files and the folder name, from the

@@ -111,4 +111,7 @@ TEST(SystemVersions, RefusalOfNonAdministrators)
             << c.nt << " " << c.majorVersion;
         EXPECT_EQ(refusesUser(c.nt, c.majorVersion, 1), 0);
     }
+    // Power Users pass on 2000 and XP only.
+    EXPECT_EQ(refusesUser(1, 5, ACCOUNT_POWER_USER), 0);
+    EXPECT_EQ(refusesUser(1, 4, ACCOUNT_POWER_USER), 1);
 }

@@ -32,11 +32,34 @@ const int applicationField = 24002;
 const int browseButton = 24003;
 
 
-// A routine running on its own window thread; its result is read once it has returned.
-// The choice every test hands the routine and its dialog: the shipping names.
-// On the NT family, as Wine reports itself.
-FolderChoice folderChoice = {NULL, NULL, "Velmorant", "velmorant.ini", "", 1};
+// The security description the last folder was made with, in the system's text form
+// ("none" without one), and the protected one it should be.
+std::string madeWith;
+const char protectedList[] = "D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;0x1200a9;;;BU)";
 
+// Wine makes a folder's list from its mode whatever it was made with: the description is
+// read here, on its way to the system.
+BOOL WINAPI recordingMakeFolder(LPCSTR path, LPSECURITY_ATTRIBUTES attributes)
+{
+    madeWith = "none";
+    char *text = NULL;
+    if (attributes != NULL && attributes->lpSecurityDescriptor != NULL &&
+        ConvertSecurityDescriptorToStringSecurityDescriptorA(attributes->lpSecurityDescriptor,
+                                                             SDDL_REVISION_1,
+                                                             DACL_SECURITY_INFORMATION, &text,
+                                                             NULL)) {
+        madeWith = text;
+        LocalFree(text);
+    }
+    return CreateDirectoryA(path, attributes);
+}
+
+// The choice every test hands the routine and its dialog: the shipping names, on the NT
+// family and version 6, as Wine reports itself.
+FolderChoice folderChoice = {NULL, NULL, "Velmorant", "velmorant.ini", "", 1, 6,
+                             recordingMakeFolder, NULL};
+
+// A routine running on its own window thread; its result is read once it has returned.
 struct UiThread {
     std::thread thread;
     std::atomic<bool> done{false};
@@ -223,14 +246,19 @@ TEST(EnterFolder, MadeFolderGetsTheProtectedList)
     char *text = NULL;
     ASSERT_TRUE(ConvertSecurityDescriptorToStringSecurityDescriptorA(
         &security.descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, NULL));
-    EXPECT_STREQ(text, "D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;0x1200a9;;;BU)");
+    EXPECT_STREQ(text, protectedList);
     LocalFree(text);
-    // Made with it, the folder is there and not open to others.
+    // Made with it, the folder is there and not open to others; the judgement holds it.
     std::string made = scratchFolder("protected") + "\\made";
     ASSERT_TRUE(volumeKeepsAccessLists(made.c_str()));
-    EXPECT_EQ(makeDataFolder(made.c_str(), 1), 0);
+    madeWith = "";
+    EXPECT_EQ(makeDataFolder(made.c_str(), 1, recordingMakeFolder), 0);
+    EXPECT_EQ(madeWith, protectedList);
     EXPECT_TRUE(folderExists(made));
-    EXPECT_FALSE(folderOpenToOthers(made.c_str()));
+    HANDLE held = NULL;
+    EXPECT_EQ(judgeDataFolder(made.c_str(), 6, &held), FOLDER_TRUSTED);
+    ASSERT_NE(held, (HANDLE)NULL);
+    CloseHandle(held);
 }
 
 TEST(DefaultFolder, FromTheShellsProgramFiles)
@@ -410,6 +438,53 @@ TEST(FolderDialog, ExistingFoldersAndFiles)
     EXPECT_EQ(std::string(folderChoice.folder), base + "\\Data");
 }
 
+// A data folder that is a link, and one below a folder every user may change, bring one
+// question before anything is made; an existing folder not named for the product there gets
+// one question that says both. Wine shows a Unix link to a folder as a reparse point, and
+// keeps an Everyone write entry as the "other" write bit.
+TEST(FolderDialog, LinkedFolderAndOpenParentAreQuestioned)
+{
+    std::string base = scratchFolder("judged");
+    ASSERT_TRUE(CreateDirectoryA((base + "\\target").c_str(), NULL));
+    ASSERT_TRUE(makeUnixLink(base + "\\Velmorant", base + "\\target"));
+    std::string shared = base + "\\shared";
+    ASSERT_TRUE(CreateDirectoryA(shared.c_str(), NULL));
+    ASSERT_TRUE(CreateDirectoryA((shared + "\\Data").c_str(), NULL));
+    ASSERT_TRUE(allowEveryoneToChange(shared));
+    struct Case {
+        std::string parent;
+        const char *application;
+        const char *text;
+    } cases[] = {
+        {base, "Velmorant", openToOthersText},
+        {shared, "Velmorant", openToOthersText},
+        {shared, "Data", existingAndOpenText},
+    };
+    UiThread ui;
+    startDialog(ui);
+    HWND dialog = waitForDialog();
+    ASSERT_NE(dialog, (HWND)NULL);
+    for (const Case &c : cases) {
+        fillAndOk(dialog, c.parent.c_str(), c.application);
+        Box question = seeBox("Folder Open to Other Users");
+        EXPECT_EQ(question.text, c.text) << c.parent << "\\" << c.application;
+        EXPECT_EQ(question.style, (unsigned)MB_YESNO);
+        EXPECT_EQ(question.owner, dialog);
+        answer(question, IDNO);
+        EXPECT_EQ(waitForWindow("Write Data to Existing Folder?", 300, GetCurrentProcessId()),
+                  (HWND)NULL);
+        expectStillOpen(ui, dialog);
+    }
+    EXPECT_FALSE(folderExists(shared + "\\Velmorant")) << "made before the answer";
+    // Yes makes it, and holds it.
+    fillAndOk(dialog, shared.c_str(), "Velmorant");
+    answer(seeBox("Folder Open to Other Users"), IDYES);
+    ASSERT_TRUE(ui.finished());
+    EXPECT_EQ(ui.result, 1);
+    EXPECT_TRUE(folderExists(shared + "\\Velmorant"));
+    EXPECT_NE(folderChoice.heldFolder, (HANDLE)NULL);
+}
+
 // A field set past its limit (only a program can do that) is not read cut short.
 TEST(FolderDialog, OverlongFieldIsNotCut)
 {
@@ -557,6 +632,8 @@ TEST(FolderChoice, AcceptedFolderIsEntered)
     std::string folder = base + "\\Velmorant";
     EXPECT_EQ(std::string(folderChoice.folder), folder);
     EXPECT_TRUE(folderExists(folder));
+    EXPECT_EQ(madeWith, protectedList);
+    EXPECT_NE(folderChoice.heldFolder, (HANDLE)NULL);
     EXPECT_EQ(currentFolder(), folder);
 }
 
@@ -669,7 +746,8 @@ TEST(FolderChoice, RelativeFoldersAreMadeAbsolute)
 }
 
 // A folder that exists but cannot be entered: the build prepares "noaccess\Velmorant" without
-// any permissions, which Wine's server (running without root's override) respects.
+// any permissions, which Wine's server (running without root's override) respects. Its list
+// cannot be read either, which brings the question first.
 TEST(FolderChoice, FolderThatCannotBeEnteredIsChosenAgain)
 {
     std::string parent = buildFile("tests/folder/noaccess");
@@ -679,6 +757,7 @@ TEST(FolderChoice, FolderThatCannotBeEnteredIsChosenAgain)
     FolderDialogSeen seen = chooseFolderInDialog(GetCurrentProcessId(), parent.c_str(),
                                                  "Velmorant");
     ASSERT_NE(seen.dialog, (HWND)NULL);
+    answer(seeBox("Folder Open to Other Users"), IDYES);
     Box box = seeBox("Couldn't Access Directory");
     EXPECT_EQ(box.text, noAccessText);
     EXPECT_EQ(box.style, (unsigned)(MB_OK | MB_ICONWARNING));

@@ -35,13 +35,17 @@ if [ "${FRESH_PREFIX:-0}" = 1 ]; then
   run=$(mktemp -d "$HARNESS_DIR/runs/XXXXXX")
   cp -a "$TEMPLATE_PREFIX" "$run/prefix"
   export WINEPREFIX=$run/prefix
-  start_server "$HARNESS_DIR/pids/server-${run##*/}" || exit 2
   if [ -n "${TMPFS_DRIVE:-}" ]; then
     letter=${TMPFS_DRIVE%%:*} size=${TMPFS_DRIVE#*:}
     mkdir -p "$run/tmpfs"
-    mount -t tmpfs -o "size=$size" tmpfs "$run/tmpfs" || { echo "wine-run: cannot mount a tmpfs" >&2; exit 2; }
+    # Mode 755, as a fixed disk's root: a tmpfs root is writable by everyone by default, which
+    # the setup program rightly questions.
+    mount -t tmpfs -o "size=$size,mode=755" tmpfs "$run/tmpfs" || { echo "wine-run: cannot mount a tmpfs" >&2; exit 2; }
     ln -sfn "$run/tmpfs" "$WINEPREFIX/dosdevices/$letter:"
   fi
+  # After the drive is there: Wine's mount manager, started with the server, reads the drives
+  # once, and a drive it does not know has no volume information.
+  start_server "$HARNESS_DIR/pids/server-${run##*/}" || exit 2
 else
   export WINEPREFIX=$SHARED_PREFIX
 fi

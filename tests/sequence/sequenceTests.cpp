@@ -63,25 +63,6 @@ std::vector<std::string> recordedParents(size_t count)
     return recordedStarts(count, 10000, "C:\\velmorant-tests\\parents.log");
 }
 
-// Gives Everyone the right to change a folder, as a folder made below C:\ gives every
-// authenticated user on Vista and later. Wine keeps it as the folder's "other" write bit and
-// reads it back as an entry for Everyone.
-bool allowEveryoneToChange(const std::string &folder)
-{
-    PSECURITY_DESCRIPTOR descriptor = NULL;
-    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(A;OICI;0x1301bf;;;WD)",
-                                                              SDDL_REVISION_1, &descriptor, NULL))
-        return false;
-    BOOL present = FALSE, defaulted = FALSE;
-    PACL list = NULL;
-    bool set = GetSecurityDescriptorDacl(descriptor, &present, &list, &defaulted) &&
-               SetNamedSecurityInfoA(const_cast<char *>(folder.c_str()), SE_FILE_OBJECT,
-                                     DACL_SECURITY_INFORMATION, NULL, NULL, list,
-                                     NULL) == ERROR_SUCCESS;
-    LocalFree(descriptor);
-    return set;
-}
-
 // Makes Wine report Windows 98 to one program.
 void reportWindows98To(const char *exeName)
 {

@@ -37,6 +37,7 @@ struct Script {
     bool desktopStarts = true;
     // The token and the desktop's user: an elevated administrator at the desktop by default.
     SignedInUser user = {1, DESKTOP_SAME, "", ""};
+    bool holdsFolder = false;  // the chosen folder comes held, as the real choice holds it
     // Writes refused, with the error code: "shortcut:<name>", "key", "value:<name>", "ini".
     std::map<std::string, uint32_t> refused;
     uint32_t lastError = 0;
@@ -119,7 +120,15 @@ const SetupCalls tracedCalls = {
             return 0;
         snprintf(choice->folder, sizeof choice->folder, "%s", script.folders.front().c_str());
         script.folders.pop_front();
+        if (script.holdsFolder)
+            choice->heldFolder = CreateEventA(NULL, TRUE, FALSE, NULL);
         return 1;
+    },
+    .makeFolder = CreateDirectoryA,
+    .closeHandle = [](HANDLE object) WINAPI -> BOOL {
+        log(object == setupRun.folderChoice.heldFolder ? "let go of the data folder"
+                                                       : "close another handle");
+        return CloseHandle(object);
     },
     .changeDirectory = [](const char *path) -> int {
         log(std::string("chdir:") + path);
@@ -272,6 +281,7 @@ TEST_F(Trace, NtFamilyWholeRun)
         RegSetValueExA(key, name, 0, REG_SZ, (const BYTE *)"C:\\other\\x.exe", 15);
     RegCloseKey(key);
     script.answers["Installation Successful"] = IDYES;
+    script.holdsFolder = true;
     std::vector<std::string> expected = {
         "lock:Velmorant",
         "check payload",
@@ -298,6 +308,7 @@ TEST_F(Trace, NtFamilyWholeRun)
         "destroy:Install Velmorant",
         "delete title font",
         "desktop start:" + folder + "\\velmorant.exe in " + folder,
+        "let go of the data folder",  // held from its choice to the end
     };
     EXPECT_EQ(run(), expected);
     EXPECT_EQ(machineRegistryNumber(entry, "SystemComponent"), -1);

@@ -81,6 +81,12 @@ inline constexpr char openToOthersText[] =
     "Other users of this computer can change the files in that folder. A program installed "
     "there could be replaced by one of theirs, which would then run with administrator rights "
     "when an administrator starts it.\r\n\r\nDo you want to install there anyway?";
+inline constexpr char existingAndOpenText[] =
+    "That folder already exists, and other users of this computer can change the files in it. "
+    "We do not recommend using a folder that is already being used for other purposes, and a "
+    "program installed there could be replaced by one of theirs, which would then run with "
+    "administrator rights when an administrator starts it.\r\n\r\nDo you want to install "
+    "there anyway?";
 // The failure after which an earlier file is not back, for the file at path.
 inline std::string notRestoredText(const std::string &path)
 {

@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <aclapi.h>
+#include <sddl.h>
+
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -226,4 +229,23 @@ bool makeUnixLink(const std::string &linkPath, const std::string &target)
         Sleep(50);
     }
     return false;
+}
+
+// Gives Everyone the right to change a folder, as a folder made below C:\ gives every
+// authenticated user on Vista and later. Wine keeps it as the folder's "other" write bit and
+// reads it back as an entry for Everyone.
+bool allowEveryoneToChange(const std::string &folder)
+{
+    PSECURITY_DESCRIPTOR descriptor = NULL;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(A;OICI;0x1301bf;;;WD)",
+                                                              SDDL_REVISION_1, &descriptor, NULL))
+        return false;
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL list = NULL;
+    bool set = GetSecurityDescriptorDacl(descriptor, &present, &list, &defaulted) &&
+               SetNamedSecurityInfoA(const_cast<char *>(folder.c_str()), SE_FILE_OBJECT,
+                                     DACL_SECURITY_INFORMATION, NULL, NULL, list,
+                                     NULL) == ERROR_SUCCESS;
+    LocalFree(descriptor);
+    return set;
 }

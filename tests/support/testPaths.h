@@ -32,6 +32,10 @@ std::vector<std::string> pendingRemovals();
 // Wine shows such a folder as a reparse point, as Windows shows a junction; it cannot make
 // junctions itself.
 bool makeUnixLink(const std::string &linkPath, const std::string &target);
+// Gives Everyone the right to change a folder, as a folder made below C:\ gives every
+// authenticated user on Vista and later. Wine keeps it as the folder's "other" write bit and
+// reads it back as an entry for Everyone.
+bool allowEveryoneToChange(const std::string &folder);
 std::string windowsFolder();
 std::string systemFolder();
 
