@@ -43,6 +43,8 @@
 #include <thread>
 #include <vector>
 
+#include "buildtools/cLiteral.h"
+
 namespace {
 
 const size_t kChunkLimit = 32000;       // the extraction's output buffer
@@ -284,25 +286,6 @@ std::vector<std::vector<unsigned char>> compressPieces(const Entry &entry, size_
     return streams;
 }
 
-// A C string literal holding exactly the bytes of text.
-std::string literal(const std::string &text)
-{
-    std::string out = "\"";
-    for (unsigned char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += (char)c;
-        } else if (c >= 0x20 && c < 0x7f && c != '?') {  // '?' could start a trigraph
-            out += (char)c;
-        } else {
-            char octal[8];
-            std::snprintf(octal, sizeof octal, "\\%03o", c);
-            out += octal;
-        }
-    }
-    return out + "\"";
-}
-
 void writeFile(const std::string &path, const std::string &content)
 {
     // Written to a temporary name and renamed, so an interrupted run leaves no half file
@@ -409,7 +392,7 @@ std::string tableSource(const Options &options, const std::vector<Entry> &entrie
     list("int32_t *const", "chunkSizes", [&](size_t i) {
         return files[i].offsets.empty() ? std::string("nullptr") : "file" + std::to_string(i) + "Sizes";
     });
-    list("char *const", "fileNames", [&](size_t i) { return literal(entries[i].storedName); });
+    list("char *const", "fileNames", [&](size_t i) { return cLiteral(entries[i].storedName); });
     list("int32_t", "chunkCounts", [&](size_t i) { return std::to_string(files[i].sizes.size()); });
     list("int32_t", "fileTimes", [&](size_t i) {
         // The most negative value is not a literal of its own in C++.
@@ -435,7 +418,7 @@ std::string namesSource(const Options &options, const std::vector<Entry> &entrie
     out += "namespace {\n\n";
     out += "const char *const fileNames[] = {\n";
     for (const Entry &entry : entries)
-        out += "    " + literal(entry.storedName) + ",\n";
+        out += "    " + cLiteral(entry.storedName) + ",\n";
     out += "};\n\n}  // namespace\n\n";
     out += "extern const PayloadNameList " + options.tableName + ";\n";
     out += "const PayloadNameList " + options.tableName + " = {\n    " +
@@ -458,7 +441,7 @@ std::string assemblerSource(const Options &options, const std::string &blobPath,
     out += "    .section .rdata,\"dr\"\n";
     out += "    .globl PAYLOAD_SYMBOL\n";
     out += "PAYLOAD_SYMBOL:\n";
-    out += "    .incbin " + literal(blobPath) + ", " + std::to_string(units[u]) + ", " +
+    out += "    .incbin " + cLiteral(blobPath) + ", " + std::to_string(units[u]) + ", " +
            std::to_string(units[u + 1] - units[u]) + "\n";
     return out;
 }
