@@ -24,12 +24,6 @@ std::string quoted(const std::string &path)
     return "\"" + path + "\"";
 }
 
-long long modificationTime(const std::string &path)
-{
-    struct __stat64 status;
-    return _stat64(path.c_str(), &status) == 0 ? (long long)status.st_mtime : -1;
-}
-
 void startAndAccept(ProcessRun &run, const char *program)
 {
     ASSERT_TRUE(run.start(quoted(buildFile(program)))) << "error " << run.startError;
@@ -47,21 +41,11 @@ void installWithDefaults(const char *program)
 
 void expectInstalledIn(const std::string &folder)
 {
-    struct File {
-        const char *name;
-        std::string source;
-        long long time;
-    } files[] = {
+    expectFilesInstalled(folder, {
         {"velmorant.exe", buildFile("product/velmorant.exe"), 1087915477},
         {"velmorant.exe.manifest", sourceFile("product/velmorant.exe.manifest"), 1081208669},
         {"qxuninst.exe", buildFile("uninstall/qxuninst.exe"), 1091219033},
-    };
-    for (const File &file : files) {
-        SCOPED_TRACE(file.name);
-        std::string path = folder + "\\" + file.name;
-        EXPECT_EQ(modificationTime(path), file.time);
-        EXPECT_TRUE(readFile(path) == readFile(file.source));
-    }
+    });
     std::string group = programsFolder() + "\\Velmorant";
     struct Link {
         const char *file;

@@ -15,7 +15,6 @@ extern const char failedTitle[];
 extern const char defaultFolder[];
 
 std::string quoted(const std::string &path);
-long long modificationTime(const std::string &path);
 // Starts setup.exe (or a test build) and accepts the agreement.
 void startAndAccept(ProcessRun &run, const char *program = "setup.exe");
 // A whole install with the default answers into the proposed folder, answered No at the end.

@@ -4,8 +4,6 @@
 
 #include <windows.h>
 
-#include <sys/stat.h>
-
 #include <string>
 
 #include "core/resourceIds.h"
@@ -20,12 +18,6 @@ namespace {
 const char product[] = "Quillmere Atlas";
 const char folder[] = "C:\\Program Files\\Quillmere";
 const char uninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillmere Atlas";
-
-long long modificationTime(const std::string &path)
-{
-    struct __stat64 status;
-    return _stat64(path.c_str(), &status) == 0 ? (long long)status.st_mtime : -1;
-}
 
 // The text of a box, which names the example and never the shipping product.
 void expectNamesTheExample(const SeenBox &box)
@@ -64,24 +56,14 @@ TEST(Example, InstallsAndUninstallsAsItsOwnProduct)
     ASSERT_EQ(setup.wait(), 0);
 
     // The files in their nested folders, with the times the product file gives.
-    struct File {
-        const char *name;
-        std::string source;
-        long long time;
-    } files[] = {
+    expectFilesInstalled(folder, {
         {"atlas.exe", buildFile("tests/sequence/recorder.exe"), 1614834367},
         {"nqlopsv.exe", buildFile("tests/sequence/recorder.exe"), 1614834367},
         {"maps\\readme.txt", sourceFile("examples/quillmere/files/maps/readme.txt"), 1614834367},
         {"maps\\europe\\alps.txt", sourceFile("examples/quillmere/files/maps/europe/alps.txt"), 1262304000},
         {"docs\\guide\\start.txt", sourceFile("examples/quillmere/files/docs/guide/start.txt"), 1614834367},
         {"qxuninst.exe", buildFile("tests/example/setupExampleUninstaller/qxuninst.exe"), 1614834367},
-    };
-    for (const File &file : files) {
-        SCOPED_TRACE(file.name);
-        std::string path = std::string(folder) + "\\" + file.name;
-        EXPECT_EQ(modificationTime(path), file.time);
-        EXPECT_TRUE(readFile(path) == readFile(file.source));
-    }
+    });
     // The registration, the shortcuts and the INI value under the example's names.
     EXPECT_EQ(machineRegistryText(uninstallKey, "DisplayName"), product);
     EXPECT_EQ(machineRegistryText(uninstallKey, "DisplayVersion"), EXAMPLE_VERSION);

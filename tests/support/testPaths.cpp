@@ -1,5 +1,7 @@
 #include "support/testPaths.h"
 
+#include <gtest/gtest.h>
+
 #include <windows.h>
 
 #include <aclapi.h>
@@ -8,6 +10,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/stat.h>
 
 #include <vector>
 
@@ -248,4 +251,20 @@ bool allowEveryoneToChange(const std::string &folder)
                                      NULL) == ERROR_SUCCESS;
     LocalFree(descriptor);
     return set;
+}
+
+long long modificationTime(const std::string &path)
+{
+    struct __stat64 status;
+    return _stat64(path.c_str(), &status) == 0 ? (long long)status.st_mtime : -1;
+}
+
+void expectFilesInstalled(const std::string &folder, const std::vector<InstalledFile> &files)
+{
+    for (const InstalledFile &file : files) {
+        SCOPED_TRACE(file.name);
+        std::string path = folder + "\\" + file.name;
+        EXPECT_EQ(modificationTime(path), file.time);
+        EXPECT_TRUE(readFile(path) == readFile(file.source));
+    }
 }

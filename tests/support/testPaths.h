@@ -28,6 +28,16 @@ std::string iniText(const char *file, const char *section, const char *key);
 // The files waiting for removal at the next restart, as the system records them (without
 // the "\??\" prefix).
 std::vector<std::string> pendingRemovals();
+// A file's modification time in seconds since 1970; -1 when it cannot be read.
+long long modificationTime(const std::string &path);
+// An installed file: its name below the data folder, the file it must equal, its stored time.
+struct InstalledFile {
+    const char *name;
+    std::string source;
+    long long time;
+};
+// Each file is in folder with its source's bytes and its stored time.
+void expectFilesInstalled(const std::string &folder, const std::vector<InstalledFile> &files);
 // Puts a Unix symbolic link at linkPath that leads to the folder target (both Windows paths).
 // Wine shows such a folder as a reparse point, as Windows shows a junction; it cannot make
 // junctions itself.
